@@ -1,0 +1,215 @@
+#include "shell/StoreFile.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "common/TempDir.h"
+
+namespace tenvarra {
+namespace {
+
+using test::TTempDir;
+
+// The lines of a file, joined with CR LF and ended by one.
+std::string Lines(std::initializer_list<std::string> lines) {
+  std::string out;
+  for (const auto& l : lines) out += l + "\r\n";
+  return out;
+}
+
+const std::string Header = Lines({"localhost", "12345", "200", "0", "0", "1", "1", "2", "3", "5",
+                                  "6", "8", "1"});
+
+class StoreFileTest : public ::testing::Test {
+protected:
+  std::string Path() const { return FDir.File("loco.dat"); }
+
+  TTempDir FDir;
+  TDeviceStore FStore;
+};
+
+TEST_F(StoreFileTest, WritesTheDocumentedExampleByteForByte) {
+  auto loco = std::make_unique<TMoBaAdvancedLoco>();
+  loco->SetProtocol(DialogProtocols()[1]);  // "New Motorola (M2)"
+  loco->SetAddress(12);
+  ASSERT_TRUE(FStore.LocoTable().AddLoco(loco));
+  auto solenoid = std::make_unique<TMoBaAdvancedSolenoid>();
+  solenoid->SetProtocol(&FStore.NmraAccessoryProtocol());
+  solenoid->SetAddress(7);
+  ASSERT_TRUE(FStore.SolenoidTable().AddSolenoid(solenoid));
+
+  SaveStoreFile(Path(), FStore);
+  EXPECT_EQ(FDir.Read("loco.dat"),
+            Header + Lines({"1", "12", "4", "2", "14", "0", "5", "80", "New Motorola (M2)", "1",
+                            "7", "1", "8"}));
+  EXPECT_FALSE(FDir.Exists("loco.dat.tmp"));
+}
+
+TEST_F(StoreFileTest, SaveAndLoadKeepEveryStoredField) {
+  FStore.Settings.Host = "layout.example";
+  FStore.Settings.Port = -4;
+  FStore.Settings.ActivationTime = 4000000000u;
+  FStore.Settings.WriteLogFile = true;
+  FStore.Settings.LearningMode = true;
+  FStore.Settings.SerialHandshake = false;
+  FStore.Settings.MMGLBus = 11;
+  FStore.Settings.NMRAGABus = 16;
+  FStore.Settings.PowerBus = 4;
+  FStore.Settings.S88Modules = 31;
+  for (int32_t address : {3, 70, 9000}) {
+    auto loco = std::make_unique<TMoBaAdvancedLoco>();
+    loco->SetProtocol(DialogProtocols()[address > 99 ? 10 : address > 50 ? 2 : 5]);
+    loco->SetAddress(address);
+    ASSERT_TRUE(FStore.LocoTable().AddLoco(loco));
+  }
+  // A loco the setup left without protocol keeps its limits through the file.
+  auto bare = std::make_unique<TMoBaAdvancedLoco>();
+  bare->SetAddress(123456);
+  ASSERT_TRUE(FStore.LocoTable().AddLoco(bare));
+  for (int32_t address : {200, 1, 4000}) {
+    auto solenoid = std::make_unique<TMoBaAdvancedSolenoid>();
+    solenoid->SetProtocol(address == 200 ? &FStore.MotorolaSolenoidProtocol()
+                                         : &FStore.NmraAccessoryProtocol());
+    solenoid->SetAddress(address);
+    ASSERT_TRUE(FStore.SolenoidTable().AddSolenoid(solenoid));
+  }
+  SaveStoreFile(Path(), FStore);
+
+  TDeviceStore back;
+  ASSERT_EQ(LoadStoreFile(Path(), back), TLoadResult::Loaded);
+  EXPECT_EQ(back.Settings, FStore.Settings);
+  ASSERT_EQ(back.LocoTable().LocoCount(), FStore.LocoTable().LocoCount());
+  for (int32_t i = 0; i < back.LocoTable().LocoCount(); ++i) {
+    const TMoBaAdvancedLoco& a = *FStore.LocoTable().LocoAt(i);
+    const TMoBaAdvancedLoco& b = *back.LocoTable().LocoAt(i);
+    SCOPED_TRACE(a.Address());
+    EXPECT_EQ(b.Address(), a.Address());
+    EXPECT_EQ(b.MaxAddress(), a.MaxAddress());
+    EXPECT_EQ(b.MaxSteps(), a.MaxSteps());
+    EXPECT_EQ(b.MinSteps(), a.MinSteps());
+    EXPECT_EQ(b.MaxFunctions(), a.MaxFunctions());
+    EXPECT_EQ(b.FunctionCount(), a.FunctionCount());
+    ASSERT_NE(b.LocoProtocol(), nullptr);
+    if (const TMoBaLocoProtocol* p = a.LocoProtocol()) {
+      EXPECT_EQ(b.LocoProtocol()->Name, p->Name);
+      EXPECT_EQ(b.LocoProtocol()->Base, p->Base);
+      EXPECT_EQ(b.LocoProtocol()->Extension, p->Extension);
+    }
+  }
+  ASSERT_EQ(back.SolenoidTable().SolenoidCount(), 3);
+  for (int32_t i = 0; i < 3; ++i) {
+    const TMoBaAdvancedSolenoid& a = *FStore.SolenoidTable().SolenoidAt(i);
+    const TMoBaAdvancedSolenoid& b = *back.SolenoidTable().SolenoidAt(i);
+    EXPECT_EQ(b.Address(), a.Address());
+    EXPECT_EQ(b.Protocol() == &back.MotorolaSolenoidProtocol(),
+              a.Protocol() == &FStore.MotorolaSolenoidProtocol());
+  }
+  // Saved again, the loaded state gives the same file.
+  const std::string first = FDir.Read("loco.dat");
+  SaveStoreFile(Path(), back);
+  EXPECT_EQ(FDir.Read("loco.dat"), first);
+}
+
+TEST_F(StoreFileTest, LeavesOutDevicesWithoutAValidAddressAndCountsOnlyTheWritten) {
+  // Address 0 from construction: setting a protocol would raise it to 1.
+  auto solenoid = std::make_unique<TMoBaAdvancedSolenoid>();
+  ASSERT_TRUE(FStore.SolenoidTable().AddSolenoid(solenoid));
+  auto kept = std::make_unique<TMoBaAdvancedSolenoid>();
+  kept->SetProtocol(&FStore.MotorolaSolenoidProtocol());
+  kept->SetAddress(9);
+  ASSERT_TRUE(FStore.SolenoidTable().AddSolenoid(kept));
+  EXPECT_EQ(FormatStoreFile(FStore), Header + Lines({"0", "1", "9", "0", "8"}));
+}
+
+TEST_F(StoreFileTest, NoFileIsAFirstStartWithDefaults) {
+  EXPECT_EQ(LoadStoreFile(Path(), FStore), TLoadResult::FirstStart);
+  EXPECT_EQ(FStore.Settings, TSettings{});
+  EXPECT_FALSE(FDir.Exists("loco.dat.bak"));
+}
+
+TEST_F(StoreFileTest, ReadingRulesForFlagsFamiliesDuplicatesAndSolenoidProtocols) {
+  FDir.Write("loco.dat",
+             Lines({"host", "1", "2", "2", "1", "2", "1", "2", "3", "5", "6", "8", "1", "2",
+                    // family 9 keeps the construction family, custom
+                    "12", "9", "2", "14", "0", "5", "80", "Odd family",
+                    // the same address again is dropped
+                    "12", "4", "2", "14", "0", "5", "80", "Duplicate", "2", "7", "3", "7", "0",
+                    "6"}));
+  ASSERT_EQ(LoadStoreFile(Path(), FStore), TLoadResult::Loaded);
+  EXPECT_FALSE(FStore.Settings.WriteLogFile);  // 2 is off
+  EXPECT_TRUE(FStore.Settings.LearningMode);
+  EXPECT_FALSE(FStore.Settings.SerialHandshake);
+  ASSERT_EQ(FStore.LocoTable().LocoCount(), 1);
+  EXPECT_EQ(FStore.LocoTable().LocoAt(0)->LocoProtocol()->Base, 0);
+  EXPECT_EQ(FStore.LocoTable().LocoAt(0)->LocoProtocol()->Name, "Odd family");
+  // Protocol line 3 is not 0, so NMRA; the second solenoid 7 is a duplicate.
+  ASSERT_EQ(FStore.SolenoidTable().SolenoidCount(), 1);
+  EXPECT_EQ(FStore.SolenoidTable().SolenoidAt(0)->Protocol(), &FStore.NmraAccessoryProtocol());
+  EXPECT_EQ(FStore.Settings.S88Modules, 6);
+}
+
+TEST_F(StoreFileTest, ALetterInTheLocoCountKeepsTheHeaderAndKeepsACopyOfTheFile) {
+  const std::string damaged = Lines({"server", "999", "300", "1", "0", "1", "1", "2", "3", "5",
+                                     "6", "8", "1", "x", "12", "4"});
+  FDir.Write("loco.dat", damaged);
+  try {
+    LoadStoreFile(Path(), FStore);
+    FAIL() << "a letter was read as the loco count";
+  } catch (const EStoreFileError& e) {
+    EXPECT_EQ(e.Line(), 14);
+    EXPECT_NE(std::string(e.what()).find(Path()), std::string::npos);
+    EXPECT_NE(std::string(e.what()).find("loco count"), std::string::npos);
+  }
+  EXPECT_EQ(FStore.Settings.Host, "server");
+  EXPECT_EQ(FStore.Settings.Port, 999);
+  EXPECT_EQ(FStore.Settings.ActivationTime, 300u);
+  EXPECT_EQ(FStore.LocoTable().LocoCount(), 0);
+  EXPECT_EQ(FStore.Settings.S88Modules, 8);  // never reached: the default stays
+  // A save after the failed load replaces loco.dat, but the copy stays.
+  SaveStoreFile(Path(), FStore);
+  EXPECT_EQ(FDir.Read("loco.dat.bak"), damaged);
+}
+
+TEST_F(StoreFileTest, DevicesReadBeforeAnErrorStay) {
+  FDir.Write("loco.dat", Header + Lines({"2", "12", "4", "2", "14", "0", "5", "80", "M2", "13",
+                                         "4", "2", "14", "zero", "5", "80", "M2"}));
+  EXPECT_THROW(LoadStoreFile(Path(), FStore), EStoreFileError);
+  ASSERT_EQ(FStore.LocoTable().LocoCount(), 1);
+  EXPECT_EQ(FStore.LocoTable().LocoAt(0)->Address(), 12);
+}
+
+TEST_F(StoreFileTest, AFileEndingEarlyIsNoErrorAndInventsNoDevices) {
+  FDir.Write("loco.dat", Header);
+  ASSERT_EQ(LoadStoreFile(Path(), FStore), TLoadResult::Loaded);
+  EXPECT_EQ(FStore.LocoTable().LocoCount(), 0);
+  EXPECT_EQ(FStore.Settings.S88Modules, 0);
+
+  // A count that promises more records than follow, even absurdly many.
+  TDeviceStore other;
+  FDir.Write("loco.dat", Header + Lines({"2000000000", "12", "4", "2", "14", "0", "5", "80",
+                                         "M2"}));
+  ASSERT_EQ(LoadStoreFile(Path(), other), TLoadResult::Loaded);
+  ASSERT_EQ(other.LocoTable().LocoCount(), 1);
+  EXPECT_EQ(other.LocoTable().LocoAt(0)->Address(), 12);
+  EXPECT_EQ(other.SolenoidTable().SolenoidCount(), 0);
+}
+
+TEST_F(StoreFileTest, AFailedSaveLeavesTheOldFileWhole) {
+  SaveStoreFile(Path(), FStore);
+  const std::string before = FDir.Read("loco.dat");
+  // The temporary file cannot be created where a folder of its name stands.
+  std::filesystem::create_directory(Path() + ".tmp/");
+  std::filesystem::create_directory(Path() + ".tmp/x");
+  FStore.Settings.Host = "changed";
+  EXPECT_THROW(SaveStoreFile(Path(), FStore), std::runtime_error);
+  EXPECT_EQ(FDir.Read("loco.dat"), before);
+}
+
+TEST_F(StoreFileTest, AnUnreadableFileIsAnErrorNotAFirstStart) {
+  std::filesystem::create_directory(Path());  // exists, but cannot be read as a file
+  EXPECT_THROW(LoadStoreFile(Path(), FStore), std::runtime_error);
+}
+
+}  // namespace
+}  // namespace tenvarra
