@@ -78,11 +78,5 @@ TEST(Catalogue, FillingAListGivesFreshModifiedCopiesWithoutGroups) {
   EXPECT_EQ(solenoids.Count(), 2);
 }
 
-TEST(Catalogue, ProtocolBaseDescriptions) {
-  EXPECT_STREQ(MoBaProtocolBases[0].Description, "Custom protocol");
-  EXPECT_STREQ(MoBaProtocolBases[4].Description, "Motorola / Märklin");
-  EXPECT_STREQ(MoBaProtocolBases[7].Description, "Zimo protocol");
-}
-
 }  // namespace
 }  // namespace tenvarra
