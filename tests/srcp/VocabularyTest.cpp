@@ -123,13 +123,6 @@ TEST(KindTextTest, ServerTextsKeepTheirSpelling) {
   EXPECT_EQ(KindText(mkGet), "");
 }
 
-TEST(ClassesTest, ErrorsAndAnswers) {
-  EXPECT_FALSE(IsErrorKind(mkErrorBase));
-  EXPECT_TRUE(IsErrorKind(mkErrUnsupportedProtocol));
-  EXPECT_TRUE(IsAnswerKind(mkInfo));
-  EXPECT_FALSE(IsAnswerKind(mkSetConnectionMode));
-}
-
 TEST(GroupLookupTest, NamesCompareCaseInsensitively) {
   for (int g = dgFeedback; g < dgInvalid; ++g) {
     const auto group = static_cast<TSRCPDeviceGroup>(g);
@@ -188,16 +181,6 @@ TEST(NameLookupTest, ServiceModeAddressTypes) {
   EXPECT_EQ(type, satReg);
   EXPECT_EQ(SMAddressTypeName(satNone), "");
   EXPECT_EQ(SMAddressTypeName(satReg), "REG");
-}
-
-TEST(WireFormsTest, InvalidValuesAreWrittenAsNothing) {
-  EXPECT_EQ(ProtocolLetter(prZ), "Z");
-  EXPECT_EQ(ProtocolLetter(prInvalid), "");
-  EXPECT_EQ(DriveModeChar(dmForward), "1");
-  EXPECT_EQ(DriveModeChar(dmBackward), "0");
-  EXPECT_EQ(DriveModeChar(dmEmergencyStop), "2");
-  EXPECT_EQ(DriveModeChar(dmKeep), "=");
-  EXPECT_EQ(DriveModeChar(dmInvalid), "");
 }
 
 }  // namespace
