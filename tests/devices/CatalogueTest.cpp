@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "TempDir.h"
+#include "common/TempDir.h"
 
 namespace tenvarra {
 namespace {

@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "platform/IniFile.h"
-#include "TempDir.h"
+#include "common/TempDir.h"
 
 namespace tenvarra {
 namespace {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/IniFile.h"
-#include "TempDir.h"
+#include "common/TempDir.h"
 
 namespace tenvarra {
 namespace {

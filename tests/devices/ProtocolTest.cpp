@@ -4,7 +4,7 @@
 
 #include "devices/Loco.h"
 #include "platform/IniFile.h"
-#include "TempDir.h"
+#include "common/TempDir.h"
 
 namespace tenvarra {
 namespace {
