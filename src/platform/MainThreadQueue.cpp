@@ -87,7 +87,9 @@ std::size_t TMainThreadQueue::RunPending() {
       error = std::current_exception();
     }
     if (item.Waiter != nullptr) {
-      Finish(*item.Waiter, error);
+      // Hand over the only reference: the waiter's thread then alone frees
+      // the exception it rethrows.
+      Finish(*item.Waiter, std::move(error));
     } else if (error && OnAsyncError) {
       OnAsyncError(*this, error);
     } else if (error) {

@@ -180,10 +180,13 @@ TEST_F(TcpLineSocketCloseTest, TimedReadReturnsLinesThatArriveInTime) {
 TEST_F(TcpLineSocketCloseTest, CheckForDisconnectRaisesOnlyWhenNothingIsLeft) {
   Connect();
   EXPECT_NO_THROW(FSocket.CheckForDisconnect());
-  ASSERT_TRUE(FPeer.Send("last\n"));
+  ASSERT_TRUE(FPeer.Send("last\nmore\n"));
   FPeer.Close();
-  EXPECT_NO_THROW(FSocket.CheckForDisconnect());  // "last" is still to be read
+  EXPECT_NO_THROW(FSocket.CheckForDisconnect());  // both lines are still to be read
   EXPECT_EQ(FSocket.ReadLine(), "last");
+  // "more" came with "last" and waits in the socket's own buffer now.
+  EXPECT_NO_THROW(FSocket.CheckForDisconnect());
+  EXPECT_EQ(FSocket.ReadLine(), "more");
   // The close follows the data on loopback; look until it is seen (bounded).
   TOutcome check;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
