@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <chrono>
 #include <poll.h>
+#include <stdexcept>
 #include <sys/socket.h>
 #include <system_error>
 #include <unistd.h>
@@ -59,6 +60,7 @@ void TTcpLineSocket::Connect(int timeoutMs) {
   if (Connected()) {
     throw ENetError(TNetErrorKind::nekAlreadyConnected, "already connected to " + FPeer);
   }
+  if (FUsers.load() != 0) throw std::logic_error("Connect while a reader still uses the socket");
   if (FFd.load() >= 0) Disconnect();
   FPeer = PeerName(FHost, FPort);
   const int fd = ConnectTcp(FHost, FPort, timeoutMs < 1 ? DefaultConnectTimeoutMs : timeoutMs);

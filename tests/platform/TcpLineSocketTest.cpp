@@ -110,14 +110,6 @@ TEST(TcpLineSocketIpv6Test, ConnectsToIpv6Loopback) {
       << closed.Message;
 }
 
-TEST(TcpLineSocketPortTest, PortIsClampedToTheTcpRange) {
-  TTcpLineSocket socket;
-  socket.SetPort(70000);
-  EXPECT_EQ(socket.Port(), 65535);
-  socket.SetPort(-3);
-  EXPECT_EQ(socket.Port(), 0);
-}
-
 TEST(TcpLineSocketPortTest, ReadAndWriteWithoutConnectionRaiseNotConnected) {
   TTcpLineSocket socket;
   EXPECT_EQ(Capture([&] { return socket.ReadLine(); }).Kind, TNetErrorKind::nekNotConnected);
