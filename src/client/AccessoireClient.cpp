@@ -1,0 +1,170 @@
+#include "client/AccessoireClient.h"
+
+#include <cstdio>
+#include <limits>
+
+#include "devices/Catalogue.h"
+#include "srcp/Records.h"
+
+namespace tenvarra {
+
+namespace {
+
+// Families and wire letters correspond letter for letter, except that the
+// server's own choice (P) is the custom family.
+TSRCPProtocol WireProtocolOf(const TMoBaBaseProtocol* Protocol) {
+  if (!Protocol) return prInvalid;
+  switch (Protocol->Base) {
+    case 1: return prA;
+    case 2: return prF;
+    case 3: return prL;
+    case MoBaBaseMotorola: return prM;
+    case MoBaBaseNmra: return prN;
+    case 6: return prS;
+    case 7: return prZ;
+    default: return prP;
+  }
+}
+
+uint8_t BaseOfWire(TSRCPProtocol Protocol) {
+  switch (Protocol) {
+    case prA: return 1;
+    case prF: return 2;
+    case prL: return 3;
+    case prM: return MoBaBaseMotorola;
+    case prN: return MoBaBaseNmra;
+    case prS: return 6;
+    case prZ: return 7;
+    default: return MoBaBaseCustom;
+  }
+}
+
+// The group's solenoid is a copy that the server's reports drive; a timer of
+// the caller's would switch a port that the server switches off itself.
+void DropTimerHandlers(TMoBaBaseSolenoid& Solenoid) {
+  Solenoid.OnActivation = nullptr;
+  Solenoid.OnActionOff = nullptr;
+}
+
+}  // namespace
+
+TMoBaSolenoidProtocol* FindOrAddSolenoidProtocol(TMoBaSolenoidProtocolList& List,
+                                                 TSRCPProtocol Protocol, int32_t Version,
+                                                 int32_t Address, int32_t Bus) {
+  auto candidate = std::make_unique<TMoBaSolenoidProtocol>();
+  candidate->Base = BaseOfWire(Protocol);
+  candidate->Extension = Version;
+  candidate->MaxValue = 1;
+  candidate->MaxPort = 1;
+  // A bus number the server makes up beyond the groups' range must not
+  // throw out of a report handler.
+  if (Bus >= 0 && static_cast<std::size_t>(Bus) < candidate->Groups.size())
+    candidate->Groups.set(static_cast<std::size_t>(Bus));
+
+  if (Address >= 1) {
+    for (int32_t i = 0; i < List.Count(); ++i) {
+      TMoBaSolenoidProtocol* found = List.Items(i);
+      if (found && found->Base == candidate->Base && found->Extension == candidate->Extension &&
+          found->MaxAddress >= Address) {
+        found->Groups |= candidate->Groups;
+        return found;
+      }
+    }
+  }
+
+  candidate->Name = "Automatic solenoid protocol";
+  char desc[96];
+  std::snprintf(desc, sizeof desc, "%s with %d addresses.", candidate->Name.c_str(),
+                static_cast<int>(candidate->MaxAddress));
+  candidate->Desc = desc;
+  TMoBaSolenoidProtocol* added = candidate.get();
+  List.Add(std::move(candidate));
+  return added;
+}
+
+TMoBaSolenoidProtocol* FindOrAddSolenoidProtocol(TSRCPProtocol Protocol, int32_t Version,
+                                                 int32_t Address, int32_t Bus) {
+  return FindOrAddSolenoidProtocol(MoBaSolenoidProtocols(), Protocol, Version, Address, Bus);
+}
+
+TMoBaSRCPAccessoireClient::TMoBaSRCPAccessoireClient()
+    : FSolenoid(std::make_unique<TMoBaAdvancedSolenoid>()) {}
+
+void TMoBaSRCPAccessoireClient::SetSolenoid(const TMoBaBaseSolenoid& Value) {
+  FSolenoid->Assign(Value);
+  DropTimerHandlers(*FSolenoid);
+}
+
+void TMoBaSRCPAccessoireClient::ReadValues(TSRCPCmd& Msg) {
+  TSRCPCustomAccessoire::ReadValues(Msg);
+  if (EventMode() != semExact && !SetRetry()) FSolenoid->SetProtocol(nullptr);
+  FSolenoid->SetAddress(Address());
+  FSolenoid->SetPortValue(Port, Value);
+}
+
+void TMoBaSRCPAccessoireClient::ReadInit(TSRCPCmd& Msg) {
+  TSRCPCustomAccessoire::ReadInit(Msg);
+  FSolenoid->SetProtocol(FindOrAddSolenoidProtocol(Protocol, ProtocolVersion, Address(), Bus()));
+  FSolenoid->SetAddress(Address());
+}
+
+void TMoBaSRCPAccessoireClient::ReadTerm(TSRCPCmd& Msg) {
+  TSRCPCustomAccessoire::ReadTerm(Msg);
+  if (EventMode() != semExact) FSolenoid->SetProtocol(nullptr);
+  FSolenoid->SetAddress(Address());
+}
+
+void TMoBaSRCPAccessoireClient::ReadLock(TSRCPDeviceLock& Lock) {
+  TSRCPCustomAccessoire::ReadLock(Lock);
+  FSolenoid->SetAddress(Address());
+  FSolenoid->SetLocked(true);
+  FSolenoid->SetLockID(Lock.SessionId);
+}
+
+void TMoBaSRCPAccessoireClient::ReadUnlock(TSRCPDeviceLock& Lock) {
+  TSRCPCustomAccessoire::ReadUnlock(Lock);
+  FSolenoid->SetAddress(Address());
+  FSolenoid->SetLocked(false);
+  FSolenoid->SetLockID(0);
+}
+
+void TMoBaSRCPAccessoireClient::FillGet() {
+  SetAddress(FSolenoid->Address());
+  Port = FSolenoid->ActivePort();
+  TSRCPCustomAccessoire::FillGet();
+}
+
+void TMoBaSRCPAccessoireClient::FillSet() {
+  SetAddress(FSolenoid->Address());
+  Port = FSolenoid->ActivePort();
+  Value = FSolenoid->PortValue(Port);
+  // The wire's delay is a signed number; a longer time is the longest it can say.
+  constexpr auto maxDelay = static_cast<uint32_t>(std::numeric_limits<int32_t>::max());
+  const uint32_t time = FSolenoid->ActivationTime();
+  Delay = static_cast<int32_t>(time > maxDelay ? maxDelay : time);
+  TSRCPCustomAccessoire::FillSet();
+}
+
+void TMoBaSRCPAccessoireClient::FillTerm() {
+  SetAddress(FSolenoid->Address());
+  TSRCPCustomAccessoire::FillTerm();
+}
+
+void TMoBaSRCPAccessoireClient::FillInit() {
+  Protocol = WireProtocolOf(FSolenoid->Protocol());
+  ProtocolVersion = 0;
+  SetAddress(FSolenoid->Address());
+  TSRCPCustomAccessoire::FillInit();
+}
+
+void TMoBaSRCPAccessoireClient::FillExtra1() {
+  SetAddress(FSolenoid->Address());
+  TSRCPCustomAccessoire::FillExtra1();
+}
+
+void TMoBaSRCPAccessoireClient::FillExtra2() {
+  SetAddress(FSolenoid->Address());
+  TSRCPCustomAccessoire::FillExtra2();
+}
+
+}  // namespace tenvarra

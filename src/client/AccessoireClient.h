@@ -1,0 +1,55 @@
+#pragma once
+// The accessory device group of one bus as the railway client uses it: it
+// turns a copy of a device-model solenoid into GA commands and takes GA
+// reports into that copy, from which the container updates its records.
+
+#include <cstdint>
+#include <memory>
+
+#include "devices/ProtocolList.h"
+#include "devices/Solenoid.h"
+#include "srcp/AccessoireGroup.h"
+
+namespace tenvarra {
+
+// The first protocol of List with the wire protocol's family and Version that
+// reaches Address (Address 1 or more), with Bus added to its groups; else a
+// new "Automatic solenoid protocol" appended to List. Ports and values are not
+// compared. A bus outside the groups' range 0..255 is not recorded.
+TMoBaSolenoidProtocol* FindOrAddSolenoidProtocol(TMoBaSolenoidProtocolList& List,
+                                                 TSRCPProtocol Protocol, int32_t Version,
+                                                 int32_t Address, int32_t Bus);
+// The same on the process-wide catalogue MoBaSolenoidProtocols().
+TMoBaSolenoidProtocol* FindOrAddSolenoidProtocol(TSRCPProtocol Protocol, int32_t Version,
+                                                 int32_t Address, int32_t Bus);
+
+class TMoBaSRCPAccessoireClient : public TSRCPCustomAccessoire {
+public:
+  TMoBaSRCPAccessoireClient();
+
+  // The group's own solenoid; it starts without protocol.
+  TMoBaAdvancedSolenoid& Solenoid() { return *FSolenoid; }
+  const TMoBaAdvancedSolenoid& Solenoid() const { return *FSolenoid; }
+  // Copies Value into the group's solenoid. The caller's activation and
+  // switch-off handlers are not taken over: the server switches the port
+  // off after the delay, nothing here may start a timer of the caller's.
+  void SetSolenoid(const TMoBaBaseSolenoid& Value);
+
+protected:
+  void ReadValues(TSRCPCmd& Msg) override;
+  void ReadInit(TSRCPCmd& Msg) override;
+  void ReadTerm(TSRCPCmd& Msg) override;
+  void ReadLock(TSRCPDeviceLock& Lock) override;
+  void ReadUnlock(TSRCPDeviceLock& Lock) override;
+  void FillGet() override;
+  void FillSet() override;
+  void FillTerm() override;
+  void FillInit() override;
+  void FillExtra1() override;
+  void FillExtra2() override;
+
+private:
+  std::unique_ptr<TMoBaAdvancedSolenoid> FSolenoid;
+};
+
+}  // namespace tenvarra
