@@ -145,6 +145,9 @@ bool TSRCPBaseClient::ReadReply(TSRCPCmd& Msg) {
 }
 
 bool TSRCPBaseClient::ReadReplyLine(TSRCPCmd& Msg, std::string& Line) {
+  // A reply on this session speaks its version; without one no reply code
+  // means anything, and the 413 answer below would read "0 ERROR".
+  if (Msg.Version() == cvUnknown) Msg.SetVersion(FVersion);
   if (!Connected()) {
     Msg.SetCommand(mkErrTemporarilyProhibited);
     DoLog("Err: " + Msg.Format());

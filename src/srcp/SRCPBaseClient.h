@@ -90,7 +90,8 @@ public:
   // sent (OnError instead); without a connection "Err: Not connected" is
   // logged and nothing is sent. Network errors reach the caller.
   void SendCommand(TSRCPCmd& Msg);
-  // Reads one line into Msg (HandleReply). Without a connection Msg becomes
+  // Reads one line into Msg (HandleReply); a message without a version
+  // takes the session's first. Without a connection Msg becomes
   // the 413 "temporarily prohibited" answer, logged as "Err: " + its line,
   // and the result is false. Network errors reach the caller.
   bool ReadReply(TSRCPCmd& Msg);

@@ -40,6 +40,7 @@ void TSRCPInfoClient::SetVersion(TSRCPCommandVersion Version) {
 void TSRCPInfoClient::Connect(int TimeoutMs) {
   // A connection lost but not yet reported leaves a reader to join first.
   if (!Connected()) Disconnect();
+  JoinRetired();
   SetConnectionMode(cmInfo);
   TSRCPBaseClient::Connect(TimeoutMs);
   if (!Connected()) return;

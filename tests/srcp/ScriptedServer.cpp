@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <exception>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <stdexcept>
 #include <sys/eventfd.h>
@@ -270,7 +271,11 @@ void TScriptedServer::AcceptLoop() {
   std::size_t index = 0;
   while (PollReadable(FListenFd, FStopFd, -1)) {
     const int fd = ::accept4(FListenFd, nullptr, nullptr, SOCK_CLOEXEC);
-    if (fd >= 0) Connection(index++).Attach(fd);
+    if (fd < 0) continue;
+    // Replies and pushes are single lines that must not wait for an ACK.
+    const int on = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    Connection(index++).Attach(fd);
   }
 }
 

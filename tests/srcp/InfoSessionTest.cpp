@@ -1,0 +1,208 @@
+#include <algorithm>
+#include <memory>
+#include <poll.h>
+#include <stdexcept>
+
+#include "SessionFixture.h"
+
+namespace tenvarra::test {
+namespace {
+
+constexpr const char* LocoBus1 = "5.250 100 INFO 1 GL 3 1 50 100 0 1 0 0";
+constexpr const char* LocoBus2 = "5.300 100 INFO 2 GL 3 1 50 100 0 1 0 0";
+
+class InfoSessionTest : public TSessionTest {
+protected:
+  InfoSessionTest() { Aim(*Info); }
+
+  void ConnectInfo() {
+    Peer.Handshake("INFO", 8);
+    Info->Connect();
+    ASSERT_TRUE(Peer.Done());
+    ASSERT_TRUE(Info->Reading());
+    Record.Events.clear();
+  }
+
+  // Pushes Line and serves hand-overs until the session has logged it.
+  bool Push(const std::string& Line) {
+    Peer.Send(Line);
+    return Serve([&] { return Logged(Line); });
+  }
+  bool Logged(const std::string& Line) const {
+    return std::count(Record.Events.begin(), Record.Events.end(), "Rec: " + Line) > 0;
+  }
+
+  std::unique_ptr<TSRCPInfoClient> Info = std::make_unique<TSRCPInfoClient>(Queue);
+  TSessionRecorder Record{*Info};
+  TScriptedConnection& Peer = Server.Connection(0);
+};
+
+TEST_F(InfoSessionTest, LinesReachTheListenersOfTheirGroupAndBus) {
+  TRecordingGroup exact1(dgLoco, 1, semExact), exact2(dgLoco, 2, semExact);
+  TRecordingGroup bus1(dgLoco, 1, semBus), all(dgLoco, 7, semAll), feedback(dgFeedback, 1, semAll);
+  for (auto* group : {&exact1, &exact2, &bus1, &all, &feedback}) group->SetInfoClient(Info.get());
+  ConnectInfo();
+
+  ASSERT_TRUE(Push(LocoBus1));
+  ASSERT_TRUE(Push(LocoBus2));
+  EXPECT_EQ(exact1.Taken, std::vector<std::string>{LocoBus1});
+  EXPECT_EQ(exact2.Taken, std::vector<std::string>{LocoBus2});
+  EXPECT_EQ(bus1.Taken, std::vector<std::string>{LocoBus1});
+  EXPECT_EQ(all.Taken, (std::vector<std::string>{LocoBus1, LocoBus2}));
+  EXPECT_TRUE(feedback.Taken.empty());
+}
+
+TEST_F(InfoSessionTest, ListenersAreCalledInTheOrderTheyRegistered) {
+  std::vector<int> order;
+  TRecordingGroup second(dgPower, 1, semExact), first(dgPower, 1, semExact);
+  first.OnTaken = [&](TRecordingGroup&) { order.push_back(1); };
+  second.OnTaken = [&](TRecordingGroup&) { order.push_back(2); };
+  first.SetInfoClient(Info.get());
+  second.SetInfoClient(Info.get());
+  EXPECT_EQ(Info->Listeners(), (std::vector<TSRCPBaseDeviceGroup*>{&first, &second}));
+  ConnectInfo();
+  ASSERT_TRUE(Push("5.000 100 INFO 1 POWER ON"));
+  EXPECT_EQ(order, (std::vector<int>{1, 2}));
+}
+
+TEST_F(InfoSessionTest, LockLinesGoToTheGroupOfTheLockedDevice) {
+  TRecordingGroup loco(dgLoco, 1, semExact), lock(dgLock, 1, semAll);
+  loco.SetInfoClient(Info.get());
+  lock.SetInfoClient(Info.get());
+  ConnectInfo();
+  ASSERT_TRUE(Push("5.250 100 INFO 1 LOCK GL 3 60 7"));
+  ASSERT_TRUE(Push("5.260 102 INFO 1 LOCK GL 3"));
+  EXPECT_EQ(loco.Taken, (std::vector<std::string>{"5.250 100 INFO 1 LOCK GL 3 60 7",
+                                                  "5.260 102 INFO 1 LOCK GL 3"}));
+  EXPECT_TRUE(lock.Taken.empty());
+}
+
+TEST_F(InfoSessionTest, EmptyLinesAreNotHandedOverAndErrorLinesRaiseOnError) {
+  TRecordingGroup power(dgPower, 1, semAll);
+  power.SetInfoClient(Info.get());
+  ConnectInfo();
+  Peer.Send("").Send("");
+  ASSERT_TRUE(Push("5.000 416 ERROR no data"));
+  ASSERT_TRUE(Push("5.100 100 INFO 1 POWER OFF"));
+  EXPECT_EQ(Record.Events, (std::vector<std::string>{"Rec: 5.000 416 ERROR no data", "error",
+                                                     "Rec: 5.100 100 INFO 1 POWER OFF"}));
+  EXPECT_EQ(power.Taken, std::vector<std::string>{"5.100 100 INFO 1 POWER OFF"});
+}
+
+TEST_F(InfoSessionTest, GroupsLeavingOrJoiningDuringADispatch) {
+  TRecordingGroup first(dgPower, 1, semAll);
+  auto leaving = std::make_unique<TRecordingGroup>(dgPower, 1, semAll);
+  auto joining = std::make_unique<TRecordingGroup>(dgPower, 1, semAll);
+  first.OnTaken = [&](TRecordingGroup&) {
+    leaving.reset();  // unregisters while the line is being given out
+    joining->SetInfoClient(Info.get());
+  };
+  first.SetInfoClient(Info.get());
+  leaving->SetInfoClient(Info.get());
+  ConnectInfo();
+  ASSERT_TRUE(Push("5.000 100 INFO 1 POWER ON"));
+  EXPECT_TRUE(joining->Taken.empty());
+  first.OnTaken = nullptr;
+  ASSERT_TRUE(Push("5.100 100 INFO 1 POWER OFF"));
+  EXPECT_EQ(joining->Taken, std::vector<std::string>{"5.100 100 INFO 1 POWER OFF"});
+  EXPECT_EQ(Info->Listeners(), (std::vector<TSRCPBaseDeviceGroup*>{&first, joining.get()}));
+}
+
+TEST_F(InfoSessionTest, ServerClosingIsReportedOnTheMainThreadAfterTheReaderEnded) {
+  bool onMainThread = false, readerGone = false;
+  Info->OnDisconnected = [&](TSRCPBaseClient&) {
+    ++Record.Disconnects;
+    onMainThread = Queue.IsMainThread();
+    readerGone = !Info->Reading();
+    Info->Disconnect();  // what an owner does; must neither block nor report twice
+  };
+  ConnectInfo();
+  Peer.Close();
+  ASSERT_TRUE(Serve([&] { return Record.Disconnects > 0; }));
+  EXPECT_TRUE(onMainThread);
+  EXPECT_TRUE(readerGone);
+  EXPECT_FALSE(Info->Connected());
+  EXPECT_EQ(Info->SessionId(), -1);
+  Queue.PollOnce(0);
+  EXPECT_EQ(Record.Disconnects, 1);
+
+  // The session can be connected anew.
+  TScriptedConnection& again = Server.Connection(1);
+  again.Handshake("INFO", 9);
+  Info->Connect();
+  EXPECT_TRUE(again.Done());
+  EXPECT_TRUE(Info->Reading());
+  EXPECT_EQ(Info->SessionId(), 9);
+}
+
+TEST_F(InfoSessionTest, OverlongLineEndsTheSession) {
+  ConnectInfo();
+  Peer.SendRaw(std::string(70 * 1024, 'i'));
+  ASSERT_TRUE(Serve([&] { return Record.Disconnects > 0; }));
+  EXPECT_FALSE(Info->Connected());
+  EXPECT_FALSE(Info->Reading());
+  EXPECT_EQ(Record.Events, std::vector<std::string>{"disconnected"});
+}
+
+TEST_F(InfoSessionTest, DisconnectStopsTheBlockedReader) {
+  ConnectInfo();
+  Peer.ExpectClosed();
+  Info->Disconnect();
+  EXPECT_TRUE(Peer.Done());
+  EXPECT_FALSE(Info->Reading());
+  EXPECT_EQ(Record.Events, std::vector<std::string>{"disconnected"});
+  Queue.PollOnce(0);  // nothing more was posted for this end
+  EXPECT_EQ(Record.Disconnects, 1);
+}
+
+TEST_F(InfoSessionTest, DisconnectFromAListenerDoesNotWaitForTheWaitingReader) {
+  TRecordingGroup power(dgPower, 1, semAll);
+  power.OnTaken = [&](TRecordingGroup&) { Info->Disconnect(); };
+  power.SetInfoClient(Info.get());
+  ConnectInfo();
+  ASSERT_TRUE(Push("5.000 100 INFO 1 POWER ON"));
+  EXPECT_FALSE(Info->Connected());
+  EXPECT_EQ(Record.Disconnects, 1);
+  Peer.ExpectClosed();
+  EXPECT_TRUE(Peer.Done());
+  power.OnTaken = nullptr;
+
+  TScriptedConnection& again = Server.Connection(1);
+  again.Handshake("INFO", 9).Send("6.000 100 INFO 1 POWER OFF");
+  Info->Connect();
+  ASSERT_TRUE(Serve([&] { return power.Taken.size() == 2; }));
+}
+
+TEST_F(InfoSessionTest, ListenerFailureReachesTheMainLoopAndReadingGoesOn) {
+  TRecordingGroup power(dgPower, 1, semAll);
+  power.OnTaken = [](TRecordingGroup&) { throw std::runtime_error("listener failed"); };
+  power.SetInfoClient(Info.get());
+  ConnectInfo();
+  Peer.Send("5.000 100 INFO 1 POWER ON");
+  EXPECT_THROW(Serve([] { return false; }), std::runtime_error);
+  power.OnTaken = nullptr;
+  ASSERT_TRUE(Push("5.100 100 INFO 1 POWER OFF"));
+  EXPECT_EQ(power.Taken.size(), 2U);
+  EXPECT_TRUE(Info->Connected());
+}
+
+TEST_F(InfoSessionTest, DestroyingTheSessionServesTheWaitingReaderAndFreesTheGroups) {
+  TRecordingGroup power(dgPower, 1, semAll);
+  TSRCPCommandClient command(Queue);
+  power.SetCommandClient(&command);
+  power.SetInfoClient(Info.get());
+  ConnectInfo();
+  Queue.PollOnce(0);  // leaves the wake descriptor quiet
+  Peer.Send("5.000 100 INFO 1 POWER ON");
+  // The reader has the line and waits for the main thread.
+  pollfd wake{Queue.WakeFd(), POLLIN, 0};
+  ASSERT_EQ(::poll(&wake, 1, WaitMs), 1);
+  Info.reset();
+  EXPECT_EQ(power.Taken, std::vector<std::string>{"5.000 100 INFO 1 POWER ON"});
+  EXPECT_EQ(power.InfoClient(), nullptr);
+  EXPECT_EQ(power.CommandClient(), &command);
+  power.SetInfoClient(nullptr);  // must not reach the destroyed session
+}
+
+}  // namespace
+}  // namespace tenvarra::test
