@@ -28,8 +28,7 @@ public:
   // client's BusCount as number and asks the server for that bus's
   // description when the command session is connected.
   TMoBaSRCPBus(TMoBaSRCPClient& AClient, TSRCPCustomDescription* ADescription);
-  // Saves the settings of its containers first while the client's profile
-  // is active.
+  // Closes the bus when the client has not; errors are lost then.
   ~TMoBaSRCPBus();
   TMoBaSRCPBus(const TMoBaSRCPBus&) = delete;
   TMoBaSRCPBus& operator=(const TMoBaSRCPBus&) = delete;
@@ -53,6 +52,11 @@ public:
   // Time, accessory and feedback containers, those that exist, in that order.
   void LoadSettings(TIniFile& Settings);
   void SaveSettings(TIniFile& Settings);
+
+  // Destroys the containers: power and locos, then accessories, feedback
+  // and time, each after saving its settings while the client's profile is
+  // active. Every container goes; the first error is raised at the end.
+  void Close();
 
   // True stops every loco the server has reported on this bus; false
   // restarts those still stopped, in their last direction.

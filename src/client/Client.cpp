@@ -274,18 +274,14 @@ void TMoBaSRCPClient::EndOperation() noexcept {
 
 void TMoBaSRCPClient::DestroyRetired() {
   std::exception_ptr error;
-  TIniFile* settings = ProfileActive() ? SettingsFile() : nullptr;
   while (!FRetired.empty()) {
     std::unique_ptr<TMoBaSRCPBus> bus = std::move(FRetired.front());
     FRetired.erase(FRetired.begin());
-    if (settings != nullptr) {
-      try {
-        bus->SaveSettings(*settings);
-      } catch (...) {
-        if (!error) error = std::current_exception();
-      }
+    try {
+      bus->Close();
+    } catch (...) {
+      if (!error) error = std::current_exception();
     }
-    bus.reset();
   }
   FRetiredDescriptions.clear();
   if (error) std::rethrow_exception(error);

@@ -180,8 +180,8 @@ private:
   void EmptyBuses();
   // A bus that never made it into the list, destroyed with the others.
   void Retire(std::unique_ptr<TMoBaSRCPBus> Bus);
-  // Saves each retired bus's settings while the profile is active, then
-  // destroys it; the first error is raised at the end.
+  // Closes and destroys each retired bus (saving its settings while the
+  // profile is active); the first error is raised at the end.
   void DestroyRetired();
   void LoadSettings();
   void SaveSettings();
