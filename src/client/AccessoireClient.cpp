@@ -3,41 +3,13 @@
 #include <cstdio>
 #include <limits>
 
+#include "client/LocoConversions.h"
 #include "devices/Catalogue.h"
 #include "srcp/Records.h"
 
 namespace tenvarra {
 
 namespace {
-
-// Families and wire letters correspond letter for letter, except that the
-// server's own choice (P) is the custom family.
-TSRCPProtocol WireProtocolOf(const TMoBaBaseProtocol* Protocol) {
-  if (!Protocol) return prInvalid;
-  switch (Protocol->Base) {
-    case 1: return prA;
-    case 2: return prF;
-    case 3: return prL;
-    case MoBaBaseMotorola: return prM;
-    case MoBaBaseNmra: return prN;
-    case 6: return prS;
-    case 7: return prZ;
-    default: return prP;
-  }
-}
-
-uint8_t BaseOfWire(TSRCPProtocol Protocol) {
-  switch (Protocol) {
-    case prA: return 1;
-    case prF: return 2;
-    case prL: return 3;
-    case prM: return MoBaBaseMotorola;
-    case prN: return MoBaBaseNmra;
-    case prS: return 6;
-    case prZ: return 7;
-    default: return MoBaBaseCustom;
-  }
-}
 
 // The group's solenoid is a copy that the server's reports drive; a timer of
 // the caller's would switch a port that the server switches off itself.
@@ -52,7 +24,7 @@ TMoBaSolenoidProtocol* FindOrAddSolenoidProtocol(TMoBaSolenoidProtocolList& List
                                                  TSRCPProtocol Protocol, int32_t Version,
                                                  int32_t Address, int32_t Bus) {
   auto candidate = std::make_unique<TMoBaSolenoidProtocol>();
-  candidate->Base = BaseOfWire(Protocol);
+  candidate->Base = ProtocolBaseOfSRCP(Protocol);
   candidate->Extension = Version;
   candidate->MaxValue = 1;
   candidate->MaxPort = 1;
@@ -151,7 +123,7 @@ void TMoBaSRCPAccessoireClient::FillTerm() {
 }
 
 void TMoBaSRCPAccessoireClient::FillInit() {
-  Protocol = WireProtocolOf(FSolenoid->Protocol());
+  Protocol = SRCPProtocolOf(FSolenoid->Protocol());
   ProtocolVersion = 0;
   SetAddress(FSolenoid->Address());
   TSRCPCustomAccessoire::FillInit();
