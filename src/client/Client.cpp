@@ -177,6 +177,9 @@ void TMoBaSRCPClient::DescriptionChanged() {
   TMoBaSRCPBusyGuard guard(*this);
   TSRCPCustomDescription* description = FDescriptionGroup.get();
   if (description == nullptr || description->Bus() < BusCount()) return;
+  // After an announcement out of order the rule above would take a known
+  // number again, and two buses would take the same reports.
+  if (BusByNumber(description->Bus()) != nullptr) return;
   const uint64_t epoch = FEpoch;
   auto bus = std::make_unique<TMoBaSRCPBus>(*this, description);
   // The connection was lost while the bus asked its first questions.
