@@ -10,90 +10,36 @@ namespace {
 
 using TTake = TLineBuffer::TTake;
 
-// Feeds text in pieces of the given size and collects every line taken.
-std::vector<std::string> Feed(TLineBuffer& buffer, const std::string& text, std::size_t piece) {
-  std::vector<std::string> lines;
-  std::string line;
-  for (std::size_t at = 0; at < text.size(); at += piece) {
-    const std::string part = text.substr(at, piece);
-    EXPECT_EQ(buffer.Append(part.data(), part.size()), part.size());
-    while (buffer.TakeLine(line) == TTake::tkLine) lines.push_back(line);
-  }
-  return lines;
-}
-
-TEST(LineBufferTest, SplitsAtLfAndDropsOnlyTheCrBeforeIt) {
-  TLineBuffer buffer;
-  const std::vector<std::string> expected = {"a", "b", "", "c\rd", "\r", " e\r "};
-  EXPECT_EQ(Feed(buffer, "a\r\nb\n\r\nc\rd\n\r\r\n e\r \n", 64), expected);
-  EXPECT_EQ(buffer.Pending(), 0u);
-}
-
-TEST(LineBufferTest, AnyPieceSizeGivesTheSameLines) {
-  const std::string text = "100 INFO 1 GL 3 1 2 28 0\r\n\r\n101 INFO 1 FB 4 1\n200 OK\r\nrest";
-  TLineBuffer whole;
-  const std::vector<std::string> expected = Feed(whole, text, text.size());
-  ASSERT_EQ(expected.size(), 4u);
-  for (std::size_t piece = 1; piece < 8; ++piece) {
+TEST(LineBufferTest, AnyPieceSizeGivesTheSameLinesAndOnlyTheCrBeforeLfGoes) {
+  const std::string text = "a\r\nb\n\r\nc\rd\n\r\r\n e\r \n100 INFO 1 FB 4 1\r\nrest";
+  const std::vector<std::string> expected = {"a",  "b",     "", "c\rd",
+                                             "\r", " e\r ", "100 INFO 1 FB 4 1"};
+  for (const std::size_t piece : {1ul, 2ul, 3ul, 5ul, 7ul, text.size()}) {
     TLineBuffer buffer;
-    EXPECT_EQ(Feed(buffer, text, piece), expected) << "piece size " << piece;
+    std::vector<std::string> lines;
+    std::string line;
+    for (std::size_t at = 0; at < text.size(); at += piece) {
+      const std::string part = text.substr(at, piece);
+      EXPECT_EQ(buffer.Append(part.data(), part.size()), part.size());
+      while (buffer.TakeLine(line) == TTake::tkLine) lines.push_back(line);
+    }
+    EXPECT_EQ(lines, expected) << "piece size " << piece;
     EXPECT_EQ(buffer.Pending(), 4u);  // "rest" waits for its LF
   }
 }
 
-TEST(LineBufferTest, PartialLineNeedsMore) {
-  TLineBuffer buffer;
-  std::string line = "unchanged";
-  buffer.Append("abc\r", 4);
-  EXPECT_EQ(buffer.TakeLine(line), TTake::tkNeedMore);
-  EXPECT_EQ(line, "unchanged");
-  buffer.Append("\n", 1);
-  EXPECT_EQ(buffer.TakeLine(line), TTake::tkLine);
-  EXPECT_EQ(line, "abc");
-}
-
-TEST(LineBufferTest, LongestLineFitsWithAndWithoutCr) {
-  const std::string longest(TLineBuffer::MaxLineLength, 'x');
-  for (const std::string ending : {"\r\n", "\n"}) {
-    TLineBuffer buffer;
-    const std::string text = longest + ending;
-    EXPECT_EQ(buffer.Append(text.data(), text.size()), text.size());
-    std::string line;
-    EXPECT_EQ(buffer.TakeLine(line), TTake::tkLine);
-    EXPECT_EQ(line, longest);
+TEST(LineBufferTest, TheLimitHoldsWithAndWithoutCrAndBoundsTheMemory) {
+  for (const std::size_t length : {TLineBuffer::MaxLineLength, TLineBuffer::MaxLineLength + 1}) {
+    for (const std::string ending : {"\r\n", "\n"}) {
+      TLineBuffer buffer;
+      const std::string text = std::string(length, 'x') + ending + std::string(100000, 'z');
+      EXPECT_EQ(buffer.Append(text.data(), text.size()), TLineBuffer::Capacity);
+      std::string line;
+      const bool fits = length == TLineBuffer::MaxLineLength;
+      EXPECT_EQ(buffer.TakeLine(line), fits ? TTake::tkLine : TTake::tkTooLong) << length;
+      EXPECT_EQ(line.size(), fits ? length : 0u);
+    }
   }
-}
-
-TEST(LineBufferTest, OneByteMoreIsTooLong) {
-  const std::string tooLong(TLineBuffer::MaxLineLength + 1, 'x');
-  for (const std::string ending : {"\r\n", "\n"}) {
-    TLineBuffer buffer;
-    const std::string text = tooLong + ending;
-    const std::size_t taken = buffer.Append(text.data(), text.size());
-    std::string line;
-    EXPECT_EQ(buffer.TakeLine(line), TTake::tkTooLong) << "taken " << taken;
-  }
-}
-
-TEST(LineBufferTest, EndlessLineNeverHoldsMoreThanOneLine) {
-  TLineBuffer buffer;
-  const std::string chunk(4000, 'z');
-  std::string line;
-  TTake take = TTake::tkNeedMore;
-  int rounds = 0;
-  while (take == TTake::tkNeedMore && rounds < 1000) {
-    const std::size_t room = buffer.Room();
-    ASSERT_GT(room, 0u);
-    EXPECT_EQ(buffer.Append(chunk.data(), chunk.size()), std::min(room, chunk.size()));
-    EXPECT_LE(buffer.Pending(), TLineBuffer::Capacity);
-    take = buffer.TakeLine(line);
-    ++rounds;
-  }
-  EXPECT_EQ(take, TTake::tkTooLong);
-  EXPECT_EQ(buffer.Pending(), TLineBuffer::Capacity);
-  EXPECT_EQ(buffer.Room(), 0u);
-  buffer.Clear();
-  EXPECT_EQ(buffer.Room(), TLineBuffer::Capacity);
 }
 
 TEST(LineBufferTest, ReadLinesFreeTheirRoom) {

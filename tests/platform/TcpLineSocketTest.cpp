@@ -1,232 +1,274 @@
+// The line socket over loopback: connecting, line framing and its limit, how a
+// connection ends (the peer closing, a local shutdown or disconnect from
+// another thread, a read time-out) with its one report.
 #include "platform/TcpLineSocket.h"
 
-#include "LoopbackPeer.h"
-#include "ReadOutcome.h"
+#include "platform/TcpConnect.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
-#include <vector>
+#include <arpa/inet.h>
+#include <fstream>
+#include <future>
+#include <sys/socket.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 namespace tenvarra {
 namespace {
 
-using test::Capture;
-using test::TBackgroundRead;
-using test::TLoopbackListener;
-using test::TOutcome;
-using test::TPeerEnd;
+using TKind = TNetErrorKind;
+using testing::HasSubstr;
+using namespace std::chrono_literals;
 
-std::string PortText(int port) { return ":" + std::to_string(port); }
+// A listening socket on a free port of 127.0.0.1 and the connection it
+// accepted last, whose receives wait at most 5 s.
+class TLoopbackServer {
+public:
+  // Not listening, it only holds the port, so connecting to it is refused.
+  explicit TLoopbackServer(bool listening = true) {
+    sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+    socklen_t length = sizeof address;
+    auto* raw = reinterpret_cast<sockaddr*>(&address);
+    if (::bind(FListenFd, raw, length) != 0 || (listening && ::listen(FListenFd, 16) != 0) ||
+        ::getsockname(FListenFd, raw, &length) != 0)
+      throw std::runtime_error("no loopback port");
+    FPort = ntohs(address.sin_port);
+  }
+  ~TLoopbackServer() {
+    ClosePeer();
+    ::close(FListenFd);
+  }
+  int Port() const { return FPort; }
+  // Only after a connect succeeded: the connection is then waiting.
+  void Accept() {
+    ClosePeer();
+    FPeerFd = ::accept4(FListenFd, nullptr, nullptr, SOCK_CLOEXEC);
+    const timeval limit{5, 0};
+    ::setsockopt(FPeerFd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+  }
+  bool Send(const std::string& data) {
+    return ::send(FPeerFd, data.data(), data.size(), MSG_NOSIGNAL) == ssize_t(data.size());
+  }
+  std::string Receive(std::size_t count) {
+    std::string data(count, '\0');
+    data.resize(std::max<ssize_t>(::recv(FPeerFd, data.data(), count, MSG_WAITALL), 0));
+    return data;
+  }
+  // True once the client has ended the connection (end of stream or reset).
+  bool WaitEnded() {
+    char chunk[4096];
+    ssize_t n;
+    do n = ::recv(FPeerFd, chunk, sizeof chunk, 0);
+    while (n > 0);
+    return n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
+  }
+  void ClosePeer() {
+    if (FPeerFd >= 0) ::close(FPeerFd);
+    FPeerFd = -1;
+  }
+
+private:
+  int FListenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  int FPeerFd = -1;
+  int FPort = 0;
+};
+
+// The error of class E that call raises; any other outcome fails the test.
+template <typename E, typename F>
+E ErrorOf(F&& call) {
+  try {
+    call();
+  } catch (const E& e) {
+    return e;
+  }
+  throw std::runtime_error("no error raised");
+}
+
+// One ReadLine on another thread. A read still blocked when this goes away is
+// released by shutting the socket down, so a failing test cannot hang.
+struct TBackgroundRead {
+  explicit TBackgroundRead(TTcpLineSocket& socket) : Socket(socket) {}
+  ~TBackgroundRead() {
+    if (Line.valid() && Line.wait_for(0s) != std::future_status::ready) Socket.Shutdown();
+  }
+  // Best effort, bounded: until the reading thread sleeps in the kernel (state
+  // 'S' in /proc), at most 2 s.
+  void WaitBlocked() {
+    for (const auto end = std::chrono::steady_clock::now() + 2s;
+         std::chrono::steady_clock::now() < end; std::this_thread::yield()) {
+      std::ifstream stat("/proc/self/task/" + std::to_string(Tid.load()) + "/stat");
+      std::string pid, name, state;  // the thread's name holds no blank
+      if (stat >> pid >> name >> state && state == "S") return;
+    }
+  }
+  // The line, or what the read raised; fails when the read is still blocked.
+  std::string Get() {
+    if (Line.wait_for(2s) != std::future_status::ready) throw std::runtime_error("read blocked");
+    return Line.get();
+  }
+
+  TTcpLineSocket& Socket;
+  std::atomic<pid_t> Tid{0};
+  std::future<std::string> Line = std::async(std::launch::async, [this] {
+    Tid.store(static_cast<pid_t>(::syscall(SYS_gettid)));
+    return Socket.ReadLine();
+  });
+};
 
 class TcpLineSocketTest : public ::testing::Test {
 protected:
-  void Connect(const std::string& host = "127.0.0.1") {
-    FSocket.SetHost(host);
-    FSocket.SetPort(FListener.Port());
-    FSocket.Connect(2000);
-    FPeer = FListener.Accept();
+  void SetUp() override {
+    FSocket.SetHost("localhost");  // goes through the resolver
+    FSocket.SetPort(FServer.Port());
+    FSocket.OnDisconnected = [this](TTcpLineSocket& sender) {
+      EXPECT_EQ(&sender, &FSocket);
+      FReporter = std::this_thread::get_id();
+      ++FReports;
+    };
   }
+  void Connect() {
+    FSocket.Connect(2000);
+    FServer.Accept();
+  }
+  std::string Peer() const { return PeerName("localhost", FServer.Port()); }
 
-  TLoopbackListener FListener;
+  TLoopbackServer FServer;
+  std::atomic<int> FReports{0};
+  std::thread::id FReporter;  // read only after the reporting thread is done
   TTcpLineSocket FSocket;
-  TPeerEnd FPeer;
 };
 
-// --- connecting ------------------------------------------------------------
-
-TEST_F(TcpLineSocketTest, ConnectOpensAndRefusesASecondConnect) {
-  EXPECT_FALSE(FSocket.Connected());
-  Connect();
-  EXPECT_TRUE(FSocket.Connected());
-  const TOutcome again = Capture([&] { FSocket.Connect(2000); });
-  EXPECT_EQ(again.Type, TOutcome::otNet);
-  EXPECT_EQ(again.Kind, TNetErrorKind::nekAlreadyConnected);
-  EXPECT_TRUE(FSocket.Connected());
-}
-
-TEST_F(TcpLineSocketTest, RefusedConnectIsASocketErrorNamingHostAndPort) {
-  const TLoopbackListener closedPort(AF_INET, 0, false);
-  ASSERT_TRUE(closedPort.Valid());
-  FSocket.SetHost("127.0.0.1");
+TEST_F(TcpLineSocketTest, ConnectRulesAndNoReportOnDestruction) {
+  EXPECT_EQ(ErrorOf<ENetError>([&] { FSocket.WriteLine("GO"); }).Kind(), TKind::nekNotConnected);
+  const TLoopbackServer closedPort(false);
   FSocket.SetPort(closedPort.Port());
-  const TOutcome result = Capture([&] { FSocket.Connect(2000); });
-  EXPECT_EQ(result.Type, TOutcome::otSocket);
-  EXPECT_EQ(result.Kind, TNetErrorKind::nekConnect);
-  EXPECT_NE(result.Message.find("127.0.0.1" + PortText(closedPort.Port())), std::string::npos)
-      << result.Message;
-  EXPECT_FALSE(FSocket.Connected());
+  const auto refused = ErrorOf<ESocketError>([&] { FSocket.Connect(2000); });
+  EXPECT_EQ(refused.Kind(), TKind::nekConnect);
+  EXPECT_THAT(refused.what(), HasSubstr(PeerName("localhost", closedPort.Port())));
+  EXPECT_EQ(PeerName("::1", 4303), "[::1]:4303");
+
+  auto dying = std::make_unique<TTcpLineSocket>();
+  dying->SetHost("127.0.0.1");
+  dying->SetPort(FServer.Port());
+  dying->OnDisconnected = [&](TTcpLineSocket&) { ++FReports; };
+  dying->Connect(2000);
+  EXPECT_EQ(ErrorOf<ENetError>([&] { dying->Connect(2000); }).Kind(), TKind::nekAlreadyConnected);
+  dying.reset();
+  EXPECT_EQ(FReports.load(), 0);  // the owner is going away
 }
 
-TEST_F(TcpLineSocketTest, ConnectTimesOutWhenTheServerDoesNotAnswer) {
-  // A listener with a full accept queue drops further SYNs, so a connect
-  // stays pending on loopback.
-  TLoopbackListener full(AF_INET, 0);
-  ASSERT_TRUE(full.Valid());
-  std::vector<std::unique_ptr<TTcpLineSocket>> fillers;
-  bool stuck = false;
-  for (int i = 0; i < 8 && !stuck; ++i) {
-    auto filler = std::make_unique<TTcpLineSocket>();
-    filler->SetHost("127.0.0.1");
-    filler->SetPort(full.Port());
-    stuck = Capture([&] { filler->Connect(200); }).Kind == TNetErrorKind::nekTimeout;
-    fillers.push_back(std::move(filler));
-  }
-  if (!stuck) GTEST_SKIP() << "this kernel answers connects beyond the backlog";
-
-  FSocket.SetHost("127.0.0.1");
-  FSocket.SetPort(full.Port());
-  const auto start = std::chrono::steady_clock::now();
-  const TOutcome result = Capture([&] { FSocket.Connect(150); });
-  const auto took = std::chrono::steady_clock::now() - start;
-  EXPECT_EQ(result.Type, TOutcome::otSocket);
-  EXPECT_EQ(result.Kind, TNetErrorKind::nekTimeout);
-  EXPECT_NE(result.Message.find("timed out"), std::string::npos) << result.Message;
-  EXPECT_GE(took, std::chrono::milliseconds(140));
-  EXPECT_LT(took, std::chrono::seconds(3));
-  EXPECT_FALSE(FSocket.Connected());
-}
-
-TEST_F(TcpLineSocketTest, LocalhostResolves) {
-  Connect("localhost");
-  FSocket.WriteLine("GO");
-  EXPECT_EQ(FPeer.Receive(4), "GO\r\n");
-}
-
-TEST(TcpLineSocketIpv6Test, ConnectsToIpv6Loopback) {
-  TLoopbackListener listener(AF_INET6);
-  if (!listener.Valid()) GTEST_SKIP() << "no IPv6 loopback";
-  TTcpLineSocket socket;
-  socket.SetHost("::1");
-  socket.SetPort(listener.Port());
-  socket.Connect(2000);
-  TPeerEnd peer = listener.Accept();
-  ASSERT_TRUE(peer.Send("100 INFO 1 FB 3 1\r\n"));
-  EXPECT_EQ(socket.ReadLine(), "100 INFO 1 FB 3 1");
-  peer.Close();
-  const TOutcome closed = Capture([&] { return socket.ReadLine(); });
-  EXPECT_NE(closed.Message.find("[::1]" + PortText(listener.Port())), std::string::npos)
-      << closed.Message;
-}
-
-TEST(TcpLineSocketPortTest, ReadAndWriteWithoutConnectionRaiseNotConnected) {
-  TTcpLineSocket socket;
-  EXPECT_EQ(Capture([&] { return socket.ReadLine(); }).Kind, TNetErrorKind::nekNotConnected);
-  EXPECT_EQ(Capture([&] { socket.WriteLine("GO"); }).Kind, TNetErrorKind::nekNotConnected);
-  EXPECT_EQ(Capture([&] { socket.CheckForDisconnect(); }).Kind, TNetErrorKind::nekNotConnected);
-}
-
-// --- line framing ----------------------------------------------------------
-
-TEST_F(TcpLineSocketTest, WriteLineAppendsCrLf) {
+TEST_F(TcpLineSocketTest, LinesEndAtLfAndLoseOnlyTheCrRightBeforeIt) {
   Connect();
   FSocket.WriteLine("SET 1 GL 12 1 5 14 0");
   FSocket.WriteLine("");
-  EXPECT_EQ(FPeer.Receive(24), "SET 1 GL 12 1 5 14 0\r\n\r\n");
-}
-
-TEST_F(TcpLineSocketTest, SeveralLinesInOneChunkWithCrLfOrBareLf) {
-  Connect();
-  ASSERT_TRUE(FPeer.Send("first\r\nsecond\nthird\r\n\r\n\nlast\n"));
-  EXPECT_EQ(FSocket.ReadLine(), "first");
-  EXPECT_EQ(FSocket.ReadLine(), "second");
-  EXPECT_EQ(FSocket.ReadLine(), "third");
-  EXPECT_EQ(FSocket.ReadLine(), "");
-  EXPECT_EQ(FSocket.ReadLine(), "");
-  EXPECT_EQ(FSocket.ReadLine(), "last");
-}
-
-TEST_F(TcpLineSocketTest, OnlyTheCrRightBeforeTheLfIsDropped) {
-  Connect();
-  ASSERT_TRUE(FPeer.Send("a\rb\r\n\r\r\nend\r \n"));
-  EXPECT_EQ(FSocket.ReadLine(), "a\rb");
-  EXPECT_EQ(FSocket.ReadLine(), "\r");
-  EXPECT_EQ(FSocket.ReadLine(), "end\r ");
-}
-
-TEST_F(TcpLineSocketTest, LineArrivingInPiecesIsJoined) {
-  Connect();
-  // Each piece is sent only once the reader waits for more, so the pieces
-  // arrive as separate reads; the split falls between CR and LF too.
-  const std::vector<std::string> pieces = {"100 INFO ", "1 GL 3", " 1 2 28 0\r", "\nnext\n"};
-  TBackgroundRead read(FSocket);
-  for (const std::string& piece : pieces) {
-    read.WaitBlocked();
-    ASSERT_TRUE(FPeer.Send(piece));
-  }
-  const auto result = read.Result();
-  ASSERT_TRUE(result.has_value());
-  EXPECT_EQ(result->Type, TOutcome::otValue) << result->Message;
-  EXPECT_EQ(result->Line, "100 INFO 1 GL 3 1 2 28 0");
-  EXPECT_EQ(FSocket.ReadLine(), "next");
-}
-
-TEST_F(TcpLineSocketTest, ReadNonBlankLineTrimsAndSkipsBlankLines) {
-  Connect();
-  ASSERT_TRUE(FPeer.Send(" \r\n\t\n  1.5 200 OK  \r\nafter\n"));
+  EXPECT_EQ(FServer.Receive(24), "SET 1 GL 12 1 5 14 0\r\n\r\n");
+  ASSERT_TRUE(FServer.Send("first\r\nsecond\n\r\n\na\rb\r\n\r\r\nend\r \n"));
+  for (const char* expected : {"first", "second", "", "", "a\rb", "\r", "end\r "})
+    EXPECT_EQ(FSocket.ReadLine(), expected);
+  ASSERT_TRUE(FServer.Send(" \r\n\t\n  1.5 200 OK  \r\n\n \n  \nreply\n"));
   EXPECT_EQ(FSocket.ReadNonBlankLine(10), "1.5 200 OK");
-  EXPECT_EQ(FSocket.ReadLine(), "after");
-}
-
-TEST_F(TcpLineSocketTest, ReadNonBlankLineGivesUpAfterItsTries) {
-  Connect();
-  ASSERT_TRUE(FPeer.Send("\n \n  \nreply\n"));
-  EXPECT_EQ(FSocket.ReadNonBlankLine(2), "");
+  EXPECT_EQ(FSocket.ReadNonBlankLine(2), "");  // gives up after its tries
   EXPECT_EQ(FSocket.ReadLine(), "  ");
   EXPECT_EQ(FSocket.ReadNonBlankLine(0), "reply");
 }
 
-// --- line length limit -----------------------------------------------------
-
-TEST_F(TcpLineSocketTest, LinesUpToTheLimitPass) {
+TEST_F(TcpLineSocketTest, LinesUpToTheLimitPassAndOneByteMoreEndsTheConnection) {
   Connect();
+  // Each line spans many reads, so a line split over reads is joined too.
   const std::string longest(TLineBuffer::MaxLineLength, 'y');
-  std::thread sender([&] { FPeer.Send(longest + "\r\n" + longest + "\nshort\n"); });
+  std::thread sender([&] { FServer.Send(longest + "\r\n" + longest + "\n" + longest + "z\nx\n"); });
   EXPECT_EQ(FSocket.ReadLine(), longest);
   EXPECT_EQ(FSocket.ReadLine(), longest);
-  EXPECT_EQ(FSocket.ReadLine(), "short");
-  sender.join();
-}
-
-TEST_F(TcpLineSocketTest, OverlongLineIsRefusedAndEndsTheConnection) {
-  Connect();
-  int reports = 0;
-  FSocket.OnDisconnected = [&](TTcpLineSocket& sender) {
-    EXPECT_EQ(&sender, &FSocket);
-    ++reports;
-  };
-  std::thread sender([&] { FPeer.Send(std::string(70 * 1024, 'x') + "\r\nafter\r\n"); });
-  const TOutcome result = Capture([&] { return FSocket.ReadLine(); });
-  EXPECT_EQ(result.Type, TOutcome::otSocket);
-  EXPECT_EQ(result.Kind, TNetErrorKind::nekLineTooLong);
-  EXPECT_NE(result.Message.find("127.0.0.1" + PortText(FListener.Port())), std::string::npos);
-  EXPECT_FALSE(FSocket.Connected());
-  EXPECT_EQ(reports, 1);
+  const auto tooLong = ErrorOf<ESocketError>([&] { FSocket.ReadLine(); });
+  EXPECT_EQ(tooLong.Kind(), TKind::nekLineTooLong);
+  EXPECT_THAT(tooLong.what(), HasSubstr(Peer()));
+  EXPECT_EQ(FReports.load(), 1);
   // The rest of the stream is not read as lines.
-  EXPECT_EQ(Capture([&] { return FSocket.ReadLine(); }).Type, TOutcome::otClosed);
-  EXPECT_TRUE(FPeer.WaitEnded());
+  EXPECT_NO_THROW(ErrorOf<EConnClosed>([&] { FSocket.ReadLine(); }));
+  EXPECT_TRUE(FServer.WaitEnded());
   sender.join();
-  FSocket.Disconnect();
-  EXPECT_EQ(reports, 1);
 }
 
-TEST_F(TcpLineSocketTest, EndlessLineIsRefusedLongBeforeItEnds) {
+TEST_F(TcpLineSocketTest, BlockedReadEndsWhenThePeerClosesOrOnShutdown) {
+  // The reader reports the peer closing; a local shutdown is reported by the
+  // disconnect that follows it, on the disconnecting thread.
+  for (const bool byPeer : {true, false}) {
+    SCOPED_TRACE(byPeer ? "peer closes" : "shutdown");
+    Connect();
+    TBackgroundRead read(FSocket);
+    read.WaitBlocked();
+    byPeer ? FServer.ClosePeer() : FSocket.Shutdown();
+    const auto error = ErrorOf<EConnClosed>([&] { read.Get(); });
+    EXPECT_EQ(error.Kind(), byPeer ? TKind::nekPeerClosed : TKind::nekShutdown);
+    EXPECT_THAT(error.what(), HasSubstr(Peer()));
+    EXPECT_FALSE(FSocket.Connected());
+    EXPECT_EQ(FReports.exchange(0), byPeer ? 1 : 0);
+    EXPECT_TRUE(byPeer || FServer.WaitEnded());
+    FSocket.Disconnect();
+    FSocket.Disconnect();
+    EXPECT_EQ(FReports.exchange(0), byPeer ? 0 : 1);
+    EXPECT_EQ(FReporter == std::this_thread::get_id(), !byPeer);
+  }
+}
+
+TEST_F(TcpLineSocketTest, WholeLinesSentBeforeTheCloseAreReadFirst) {
   Connect();
-  // Had the socket kept the line whole, it would wait for the sender's 32 MiB
-  // and then report the close instead of the overlong line.
-  constexpr std::size_t total = 32 * 1024 * 1024;
-  std::size_t sent = 0;
-  std::thread sender([&] {
-    const std::string chunk(16 * 1024, 'z');
-    while (sent < total && FPeer.Send(chunk)) sent += chunk.size();
-    FPeer.Close();
+  ASSERT_TRUE(FServer.Send("one\r\ntwo\r\nunfinished"));
+  FServer.ClosePeer();
+  // Something is left each time: in the kernel, then in the socket's buffer.
+  EXPECT_NO_THROW(FSocket.CheckForDisconnect());
+  EXPECT_EQ(FSocket.ReadLine(), "one");
+  EXPECT_EQ(FSocket.ReadLine(), "two");
+  EXPECT_NO_THROW(FSocket.CheckForDisconnect());
+  // The last line lacks its LF and is dropped; later calls keep saying closed.
+  EXPECT_EQ(ErrorOf<EConnClosed>([&] { FSocket.ReadLine(); }).Kind(), TKind::nekPeerClosed);
+  EXPECT_EQ(ErrorOf<EConnClosed>([&] { FSocket.CheckForDisconnect(); }).Kind(),
+            TKind::nekPeerClosed);
+  // Connect replaces the dead connection without a second report.
+  Connect();
+  EXPECT_EQ(FReports.load(), 1);
+}
+
+TEST_F(TcpLineSocketTest, DisconnectEndsAReaderInEveryOrder) {
+  // Round 0 waits until the read blocks; the others race the disconnect
+  // against the start of the read. Every order must end in a shutdown error.
+  for (int round = 0; round < 20; ++round) {
+    Connect();
+    TBackgroundRead read(FSocket);
+    if (round == 0) read.WaitBlocked();
+    FSocket.Disconnect();
+    EXPECT_EQ(ErrorOf<EConnClosed>([&] { read.Get(); }).Kind(), TKind::nekShutdown) << round;
+  }
+  EXPECT_EQ(FReports.load(), 20);
+}
+
+TEST_F(TcpLineSocketTest, TimedReadTakesLinesInTimeAndSilenceEndsTheConnection) {
+  Connect();
+  FSocket.SetReadTimeoutMs(100);
+  ASSERT_TRUE(FServer.Send("1.0 200 OK\r\npartial line without end"));
+  EXPECT_EQ(FSocket.ReadLine(), "1.0 200 OK");
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(ErrorOf<ESocketError>([&] { FSocket.ReadLine(); }).Kind(), TKind::nekTimeout);
+  const auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_GE(took, 95ms);
+  EXPECT_LT(took, 3s);
+  // A late reply would be taken for the answer to the next command.
+  EXPECT_FALSE(FSocket.Connected());
+  EXPECT_EQ(FReports.load(), 1);
+}
+
+TEST_F(TcpLineSocketTest, WritingToAClosedPeerFailsWithoutSigpipe) {
+  Connect();
+  FServer.ClosePeer();
+  // The first writes may still be taken; once the peer's reset is back one
+  // fails. Without MSG_NOSIGNAL the process would die here.
+  const auto error = ErrorOf<ESocketError>([&] {
+    for (int i = 0; i < 1000; ++i) FSocket.WriteLine("GET 1 POWER");
   });
-  const TOutcome result = Capture([&] { return FSocket.ReadLine(); });
-  EXPECT_EQ(result.Kind, TNetErrorKind::nekLineTooLong) << result.Message;
-  FSocket.Disconnect();
-  sender.join();
-  EXPECT_LT(sent, total);
+  EXPECT_EQ(error.Kind(), TKind::nekIo);
+  EXPECT_FALSE(FSocket.Connected());
 }
 
 }  // namespace
