@@ -133,6 +133,7 @@ TEST_F(InfoSessionTest, ServerClosingIsReportedOnTheMainThreadAfterTheReaderEnde
   EXPECT_TRUE(again.Done());
   EXPECT_TRUE(Info->Reading());
   EXPECT_EQ(Info->SessionId(), 9);
+  Info->OnDisconnected = nullptr;  // its captures end with this test
 }
 
 TEST_F(InfoSessionTest, OverlongLineEndsTheSession) {

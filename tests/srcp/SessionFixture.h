@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,27 +16,43 @@
 namespace tenvarra::test {
 
 // Records what a session reports: its log lines, and "error" and
-// "disconnected" entries for its notifications, all in one ordered list.
+// "disconnected" entries for its notifications, all in one ordered list. The
+// record outlives the recorder, since a session destroyed after it still
+// reports its disconnect.
 class TSessionRecorder {
+  struct TRecord {
+    std::vector<std::string> Events;
+    int Errors = 0;
+    int Disconnects = 0;
+    bool ConnectedWhenReported = false;
+  };
+
 public:
   explicit TSessionRecorder(TSRCPBaseClient& Client) {
     Client.SetLogEnabled(true);
-    Client.OnLog = [this](TSRCPBaseClient&, const std::string& Text) { Events.push_back(Text); };
-    Client.OnError = [this](TSRCPBaseClient&) {
-      ++Errors;
-      Events.push_back("error");
+    auto record = FRecord;
+    Client.OnLog = [record](TSRCPBaseClient&, const std::string& Text) {
+      record->Events.push_back(Text);
     };
-    Client.OnDisconnected = [this](TSRCPBaseClient& Sender) {
-      ++Disconnects;
-      Events.push_back("disconnected");
-      ConnectedWhenReported = Sender.Connected();
+    Client.OnError = [record](TSRCPBaseClient&) {
+      ++record->Errors;
+      record->Events.push_back("error");
+    };
+    Client.OnDisconnected = [record](TSRCPBaseClient& Sender) {
+      ++record->Disconnects;
+      record->Events.push_back("disconnected");
+      record->ConnectedWhenReported = Sender.Connected();
     };
   }
 
-  std::vector<std::string> Events;
-  int Errors = 0;
-  int Disconnects = 0;
-  bool ConnectedWhenReported = false;
+private:
+  std::shared_ptr<TRecord> FRecord = std::make_shared<TRecord>();
+
+public:
+  std::vector<std::string>& Events = FRecord->Events;
+  int& Errors = FRecord->Errors;
+  int& Disconnects = FRecord->Disconnects;
+  bool& ConnectedWhenReported = FRecord->ConnectedWhenReported;
 };
 
 // A device group that only records what the information session gives it.
