@@ -147,6 +147,17 @@ TEST_F(CommandSessionTest, ServerClosingInsteadOfAnsweringTermIsTheNormalEnd) {
             (std::vector<std::string>{"Snd: TERM 0 SESSION 12", "disconnected"}));
 }
 
+TEST_F(CommandSessionTest, ServerGoneBeforeTermIsTheNormalEndToo) {
+  ConnectSession();
+  Peer.Close();
+  ASSERT_TRUE(Peer.Done());
+  EXPECT_TRUE(Client->Connected());  // not noticed before the next read
+  EXPECT_NO_THROW(Client->Disconnect());
+  EXPECT_FALSE(Client->Connected());
+  EXPECT_EQ(Record.Events,
+            (std::vector<std::string>{"Snd: TERM 0 SESSION 12", "disconnected"}));
+}
+
 TEST_F(CommandSessionTest, ServerClosingTheConnectionFailsTheNextRead) {
   ConnectSession();
   Peer.Close();
