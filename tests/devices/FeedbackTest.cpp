@@ -2,62 +2,37 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace tenvarra {
 namespace {
 
-TEST(Feedback, ChangeIsRememberedUntilRead) {
+constexpr uint32_t Was = TMoBaBaseFeedback::WasActivFlag;
+constexpr uint32_t Changed = TMoBaBaseFeedback::HasChangedFlag;
+constexpr uint32_t Differs = TMoBaBaseFeedback::ChangedStateFlag;
+
+TEST(Feedback, ChangesAreRememberedUntilReadAndAssignCopiesThemUnread) {
+  // Each step sets a value, or reads the contact (-1); then State() must be as listed.
+  const std::vector<std::pair<int32_t, uint32_t>> steps = {
+      {1, Changed | Differs}, {0, Was | Changed | Differs},  // left active before any read
+      {-1, Differs},          {0, 0},
+      {1, Changed | Differs}, {1, Changed},  // the same value again stays unread
+      {-1, 0},                {0, Changed | Differs},  // the activation was seen: none missed
+      {4, Changed | Differs}, {0, Was | Changed | Differs}};
   TMoBaBaseFeedback contact;
-  EXPECT_EQ(contact.State(), 0u);
-  contact.SetValue(1);
-  EXPECT_TRUE(contact.HasChanged());
-  EXPECT_TRUE(contact.ChangedState());
-  EXPECT_FALSE(contact.WasActiv());
-
-  contact.SetValue(0);  // left the active state before anyone read it
-  EXPECT_TRUE(contact.WasActiv());
-  EXPECT_EQ(contact.IsActiv(), 0);
-  EXPECT_TRUE(contact.HasChanged());  // peeking consumes nothing
-
-  EXPECT_EQ(contact.Value(), 0);
-  EXPECT_FALSE(contact.HasChanged());
-  EXPECT_FALSE(contact.WasActiv());
-  EXPECT_TRUE(contact.ChangedState());
-
-  contact.SetValue(0);
-  EXPECT_FALSE(contact.ChangedState());
-  EXPECT_FALSE(contact.HasChanged());
-}
-
-TEST(Feedback, RepeatedValueKeepsHasChangedUntilTheNextRead) {
-  TMoBaBaseFeedback contact;
-  contact.SetValue(1);
-  contact.SetValue(1);
-  EXPECT_FALSE(contact.ChangedState());
-  EXPECT_TRUE(contact.HasChanged());
-  EXPECT_TRUE(contact.Activ());
-  EXPECT_FALSE(contact.HasChanged());
-}
-
-TEST(Feedback, LeavingActiveAfterAReadIsNotAMissedActivation) {
-  TMoBaBaseFeedback contact;
-  contact.SetActiv(true);
-  EXPECT_EQ(contact.Value(), 1);
-  contact.SetActiv(false);
-  EXPECT_FALSE(contact.WasActiv());  // the activation had been seen
-  EXPECT_TRUE(contact.HasChanged());
-}
-
-TEST(Feedback, AssignCopiesValueAndFlagsWithoutConsumingThem) {
-  TMoBaBaseFeedback source;
-  source.SetAddress(33);
-  source.SetValue(4);
-  source.SetValue(0);
-  TMoBaBaseFeedback dest;
-  dest.Assign(source);
-  EXPECT_EQ(dest.Address(), 33);
-  EXPECT_EQ(dest.IsActiv(), 0);
-  EXPECT_EQ(dest.State(), source.State());
-  EXPECT_TRUE(source.WasActiv());
+  int32_t value = 0;
+  for (const auto& [set, state] : steps) {
+    if (set < 0) {
+      EXPECT_EQ(contact.Value(), value);
+    } else {
+      contact.SetValue(value = set);
+    }
+    EXPECT_EQ(contact.State(), state) << "after " << set;
+  }
+  TMoBaBaseFeedback copy;
+  copy.Assign(contact);
+  EXPECT_EQ(copy.State(), Was | Changed | Differs);
+  EXPECT_EQ(contact.State(), copy.State());
 }
 
 }  // namespace

@@ -2,11 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include "devices/Catalogue.h"
+#include <array>
+#include <climits>
+#include <tuple>
+#include <vector>
+
 #include "devices/Solenoid.h"
 
 namespace tenvarra {
 namespace {
+
+constexpr int32_t Max32 = INT32_MAX;
 
 std::unique_ptr<TMoBaLocoProtocol> MakeProtocol(int32_t maxSteps, int32_t maxFunctions = 5,
                                                 int32_t maxAddress = 99) {
@@ -17,204 +23,110 @@ std::unique_ptr<TMoBaLocoProtocol> MakeProtocol(int32_t maxSteps, int32_t maxFun
   return p;
 }
 
-TEST(LocoAddress, IsNeverBelowOneNorAboveTheProtocolsMaximum) {
+TEST(LocoLimits, AddressFunctionsAndStepsFollowTheProtocol) {
+  const auto p = MakeProtocol(14, 5, 99);
   TMoBaBaseLoco loco;
-  EXPECT_EQ(loco.Address(), 0);  // construction does not apply the rule
-  loco.SetAddress(0);
-  EXPECT_EQ(loco.Address(), 1);
-  loco.SetAddress(-5);
-  EXPECT_EQ(loco.Address(), 1);
-  loco.SetAddress(150);
-  EXPECT_EQ(loco.Address(), 150);
-  EXPECT_EQ(loco.MaxAddress(), MoBaNoLimit);
-
-  const auto nmraBase = MakeProtocol(14, 1, 99);
-  loco.SetProtocol(nmraBase.get());
-  EXPECT_EQ(loco.Address(), 99);  // Validate applied the rule
-  loco.SetAddress(150);
-  EXPECT_EQ(loco.Address(), 99);
-}
-
-TEST(LocoLimits, WithoutProtocol) {
-  TMoBaBaseLoco loco;
-  EXPECT_EQ(loco.MaxFunctions(), 255);
   EXPECT_EQ(loco.FunctionCount(), 255);
-  EXPECT_EQ(loco.MaxSteps(), 2147483647);
-  EXPECT_EQ(loco.MinSteps(), 0);
-  loco.SetSpeedStep(-3);
-  EXPECT_EQ(loco.SpeedStep(), 0);
-}
-
-TEST(LocoLimits, MotorolaOneCutsFunctionsAndSteps) {
-  TMoBaBaseLoco loco;
+  loco.SetAddress(-5);
+  EXPECT_EQ(loco.Address(), 1);  // never below 1
+  loco.SetAddress(150);
   loco.SetSpeedStep(20);
-  loco.SetFunctionState(0, true);
-  loco.SetFunctionState(3, true);
-  loco.SetProtocol(MoBaLocoProtocols().Items(0));
-  EXPECT_EQ(loco.FunctionCount(), 1);
-  EXPECT_TRUE(loco.FunctionState(0));
-  EXPECT_EQ(loco.SpeedStep(), 14);
-  EXPECT_FALSE(loco.FunctionState(3));  // out of range reads as off
-  loco.SetFunctionState(3, true);       // and is not written
-  EXPECT_EQ(loco.FunctionCount(), 1);
-}
-
-TEST(LocoLimits, FunctionCountIsCappedByMaxFunctionsAndNeverNegative) {
-  const auto p = MakeProtocol(14, 5);
-  TMoBaBaseLoco loco;
-  loco.SetProtocol(p.get());
   loco.SetFunctionState(1, true);
-  loco.SetFunctionCount(2);
-  loco.SetFunctionCount(9);
+  loco.SetFunctionState(7, true);
+  loco.SetProtocol(p.get());  // applies its limits at once
+  EXPECT_EQ(loco.Address(), 99);
+  EXPECT_EQ(loco.SpeedStep(), 14);
   EXPECT_EQ(loco.FunctionCount(), 5);
   EXPECT_TRUE(loco.FunctionState(1));
+  EXPECT_FALSE(loco.FunctionState(7));  // out of range reads as off
+  loco.SetFunctionCount(2);
+  loco.SetProtocol(p.get());  // the same protocol validates nothing again
+  EXPECT_EQ(loco.FunctionCount(), 2);
+  loco.SetFunctionCount(9);
+  EXPECT_EQ(loco.FunctionCount(), 5);
   EXPECT_FALSE(loco.FunctionState(4));  // new ones start off
   loco.SetFunctionCount(-4);
   EXPECT_EQ(loco.FunctionCount(), 0);
-
   const auto huge = MakeProtocol(14, 2000000000);
   loco.SetProtocol(huge.get());
   EXPECT_EQ(loco.FunctionCount(), MoBaMaxDeviceSlots);
 }
 
-TEST(LocoLimits, StepRuleClampsToMinAndMaxAndMaxWinsWhenTheyCross) {
-  const auto p = MakeProtocol(14);
-  p->MinSteps = 2;
+TEST(LocoLimits, SpeedStepIsClampedAndMaxWinsWhenTheLimitsCross) {
+  const std::vector<std::array<int32_t, 4>> cases = {
+      {2, 14, 1, 2}, {2, 14, 15, 14}, {2, 14, 9, 9}, {20, 14, 15, 14}, {20, 14, 3, 20}};
+  for (const auto& [min, max, value, expected] : cases) {
+    const auto p = MakeProtocol(max);
+    p->MinSteps = min;
+    TMoBaBaseLoco loco;
+    loco.SetProtocol(p.get());
+    loco.SetSpeedStep(value);
+    EXPECT_EQ(loco.SpeedStep(), expected) << min << ".." << max << " set " << value;
+  }
   TMoBaBaseLoco loco;
-  loco.SetProtocol(p.get());
-  EXPECT_EQ(loco.SpeedStep(), 2);  // Validate lifted the construction 0
-  loco.SetSpeedStep(1);
-  EXPECT_EQ(loco.SpeedStep(), 2);
-  loco.SetSpeedStep(15);
-  EXPECT_EQ(loco.SpeedStep(), 14);
-
-  const auto crossed = MakeProtocol(14);
-  crossed->MinSteps = 20;
-  loco.SetProtocol(crossed.get());
-  loco.SetSpeedStep(15);
-  EXPECT_EQ(loco.SpeedStep(), 14);
-  loco.SetSpeedStep(3);
-  EXPECT_EQ(loco.SpeedStep(), 20);
-}
-
-TEST(LocoProtocolChange, SameProtocolDoesNotValidateAgain) {
-  const auto p = MakeProtocol(14, 5);
-  TMoBaBaseLoco loco;
-  loco.SetProtocol(p.get());
-  loco.SetFunctionCount(2);
-  loco.SetProtocol(p.get());
-  EXPECT_EQ(loco.FunctionCount(), 2);
-  loco.SetProtocol(nullptr);
-  EXPECT_EQ(loco.FunctionCount(), 255);
+  loco.SetSpeedStep(-3);
+  EXPECT_EQ(loco.SpeedStep(), 0);
 }
 
 TEST(LocoDriveMode, DirectionsAreRememberedAndNextRestoresOrFlips) {
+  const auto odd = static_cast<TMoBaDriveMode>(9);
+  // The mode set, then the drive mode and the last direction it leaves.
+  const std::vector<std::array<TMoBaDriveMode, 3>> steps = {
+      {mdmBackwards, mdmBackwards, mdmBackwards},
+      {mdmEmergencyStop, mdmEmergencyStop, mdmBackwards},
+      {mdmNext, mdmBackwards, mdmBackwards},  // restored, not flipped
+      {mdmForward, mdmForward, mdmForward},  {mdmNext, mdmBackwards, mdmBackwards},
+      {mdmNext, mdmForward, mdmForward},     {mdmChange, mdmChange, mdmForward},
+      {odd, odd, mdmForward}};
   TMoBaBaseLoco loco;
-  loco.SetDriveMode(mdmBackwards);
-  loco.SetDriveMode(mdmEmergencyStop);
-  EXPECT_EQ(loco.LastDirection(), mdmBackwards);
-  loco.SetDriveMode(mdmNext);
-  EXPECT_EQ(loco.DriveMode(), mdmBackwards);  // restored, not flipped
-
-  loco.SetDriveMode(mdmForward);
-  loco.SetDriveMode(mdmNext);
-  EXPECT_EQ(loco.DriveMode(), mdmBackwards);
-  EXPECT_EQ(loco.LastDirection(), mdmBackwards);
-  loco.SetDriveMode(mdmNext);
-  EXPECT_EQ(loco.DriveMode(), mdmForward);
-
-  loco.SetDriveMode(mdmChange);
-  EXPECT_EQ(loco.DriveMode(), mdmChange);
-  EXPECT_EQ(loco.LastDirection(), mdmForward);
-  loco.SetDriveMode(static_cast<TMoBaDriveMode>(9));
-  EXPECT_EQ(loco.DriveMode(), 9);
-  EXPECT_EQ(loco.LastDirection(), mdmForward);
+  for (const auto& [set, mode, last] : steps) {
+    loco.SetDriveMode(set);
+    EXPECT_EQ(loco.DriveMode(), mode) << int(set);
+    EXPECT_EQ(loco.LastDirection(), last) << int(set);
+  }
+  EXPECT_STREQ(DriveModeName(odd), "Invalid");
 }
 
-TEST(LocoDriveMode, Names) {
-  EXPECT_STREQ(DriveModeName(mdmEmergencyStop), "Emergency Stop");
-  EXPECT_STREQ(DriveModeName(mdmNext), "Automatic change");
-  EXPECT_STREQ(DriveModeName(static_cast<TMoBaDriveMode>(42)), "Invalid");
-}
-
-TEST(LocoSpeed, ScalesStepsToMaxSpeed) {
-  const auto p = MakeProtocol(14);
+TEST(LocoSpeed, ScalesWithHalvesToTheEvenNeighbourAndWithoutOverflow) {
+  // Steps to speed, or speed to steps; MaxSteps Max32 is a loco without protocol.
+  struct TCase { bool FromStep; int32_t MaxSteps, MaxSpeed, In, Out; };
+  const std::vector<TCase> cases = {
+      {true, 14, 100, 3, 21},  {true, 14, 3, 7, 2},    // 21.4, 1.5
+      {true, 14, 5, 7, 2},     {true, 14, 1, 7, 0},    // 2.5, 0.5
+      {true, Max32, 100, Max32, 100}, {true, Max32, Max32, Max32, Max32}, {true, 0, 100, 0, 0},
+      {false, 14, 100, 50, 7}, {false, 14, 4, 1, 4},   // 7, 3.5
+      {false, 14, 4, 3, 10},   {false, 14, 100, -10, 0}, {false, 14, 100, 1000, 14},  // 10.5
+      {false, Max32, 100, 50, 1073741824},  // 1073741823.5
+      {false, Max32, Max32, Max32, Max32},  {false, 0, 100, 30, 0}};
+  for (const TCase& c : cases) {
+    TMoBaLocoProtocol protocol;
+    protocol.MaxSteps = c.MaxSteps;
+    TMoBaAdvancedLoco loco;
+    if (c.MaxSteps != Max32) loco.SetProtocol(&protocol);
+    loco.SetMaxSpeed(c.MaxSpeed);
+    c.FromStep ? loco.SetSpeedStep(c.In) : loco.SetSpeed(c.In);
+    EXPECT_EQ(c.FromStep ? loco.Speed() : loco.SpeedStep(), c.Out) << c.MaxSpeed << ' ' << c.In;
+  }
   TMoBaAdvancedLoco loco;
-  loco.SetProtocol(p.get());
-  EXPECT_EQ(loco.MaxSpeed(), 100);
-  loco.SetSpeed(50);
-  EXPECT_EQ(loco.SpeedStep(), 7);
-  loco.SetSpeedStep(3);
-  EXPECT_EQ(loco.Speed(), 21);
-  loco.SetSpeed(-10);
-  EXPECT_EQ(loco.SpeedStep(), 0);
-  loco.SetSpeed(1000);
-  EXPECT_EQ(loco.SpeedStep(), 14);
-  EXPECT_EQ(loco.Speed(), 100);
-}
-
-TEST(LocoSpeed, HalvesGoToTheEvenNeighbour) {
-  const auto p = MakeProtocol(14);
-  TMoBaAdvancedLoco loco;
-  loco.SetProtocol(p.get());
-  loco.SetSpeedStep(7);
-  loco.SetMaxSpeed(3);  // 7 * 3 / 14 = 1.5
-  EXPECT_EQ(loco.Speed(), 2);
-  loco.SetMaxSpeed(5);  // 2.5
-  EXPECT_EQ(loco.Speed(), 2);
-  loco.SetMaxSpeed(1);  // 0.5
-  EXPECT_EQ(loco.Speed(), 0);
-
-  loco.SetMaxSpeed(4);
-  loco.SetSpeed(1);  // 14 * 1 / 4 = 3.5
-  EXPECT_EQ(loco.SpeedStep(), 4);
-  loco.SetSpeed(3);  // 10.5
-  EXPECT_EQ(loco.SpeedStep(), 10);
-}
-
-TEST(LocoSpeed, MaxSpeedIsAtLeastOne) {
-  TMoBaAdvancedLoco loco;
-  loco.SetMaxSpeed(0);
-  EXPECT_EQ(loco.MaxSpeed(), 1);
   loco.SetMaxSpeed(-7);
   EXPECT_EQ(loco.MaxSpeed(), 1);
 }
 
-TEST(LocoSpeed, NoOverflowWithoutProtocolAndNoDivisionByZeroSteps) {
-  TMoBaAdvancedLoco loco;  // MaxSteps 2147483647
-  loco.SetSpeedStep(2147483647);
-  EXPECT_EQ(loco.Speed(), 100);
-  loco.SetSpeed(50);  // 1073741823.5 goes to the even 1073741824
-  EXPECT_EQ(loco.SpeedStep(), 1073741824);
-  loco.SetMaxSpeed(2147483647);
-  loco.SetSpeed(2147483647);
-  EXPECT_EQ(loco.SpeedStep(), 2147483647);
-  EXPECT_EQ(loco.Speed(), 2147483647);
-
-  const auto none = MakeProtocol(0);
-  loco.SetProtocol(none.get());
-  EXPECT_EQ(loco.Speed(), 0);
-  loco.SetSpeed(30);
-  EXPECT_EQ(loco.SpeedStep(), 0);
+TEST(LocoSpeed, RoundHalfEvenDivisionIsExactForNegativeAndHugeValues) {
+  const std::vector<std::array<int64_t, 3>> cases = {
+      {5, 2, 2}, {7, 2, 4}, {-5, 2, -2}, {-7, 2, -4}, {-8, 3, -3}, {8, 3, 3},
+      {INT64_MAX, INT64_MAX - 1, 1}, {INT64_MIN, 2, INT64_MIN / 2}};
+  for (const auto& [numerator, denominator, expected] : cases)
+    EXPECT_EQ(RoundHalfEvenDiv(numerator, denominator), expected) << numerator << '/'
+                                                                     << denominator;
 }
 
-TEST(LocoSpeed, RoundHalfEvenDivisionIsExactForNegativeValuesToo) {
-  EXPECT_EQ(RoundHalfEvenDiv(5, 2), 2);
-  EXPECT_EQ(RoundHalfEvenDiv(7, 2), 4);
-  EXPECT_EQ(RoundHalfEvenDiv(-5, 2), -2);
-  EXPECT_EQ(RoundHalfEvenDiv(-7, 2), -4);
-  EXPECT_EQ(RoundHalfEvenDiv(-8, 3), -3);
-  EXPECT_EQ(RoundHalfEvenDiv(8, 3), 3);
-  EXPECT_EQ(RoundHalfEvenDiv(INT64_MAX, INT64_MAX - 1), 1);
-}
-
-TEST(LocoAssign, CopiesStateAndLimitsFunctionsByTheDestination) {
-  const auto wide = MakeProtocol(28, 9);
+TEST(LocoAssign, CopiesStateByClass) {
+  const auto wide = MakeProtocol(28, 9, 80);
   TMoBaAdvancedLoco source;
   source.SetProtocol(wide.get());
   source.SetAddress(42);
   source.SetFunctionState(8, true);
-  source.SetFunctionState(2, true);
   source.SetSpeedStep(20);
   source.SetDriveMode(mdmBackwards);
   source.SetDriveMode(mdmEmergencyStop);
@@ -223,53 +135,31 @@ TEST(LocoAssign, CopiesStateAndLimitsFunctionsByTheDestination) {
   source.SetLocked(true);
   source.SetLockID(7);
 
-  TMoBaAdvancedLoco dest;
-  dest.Assign(source);
-  EXPECT_EQ(dest.Protocol(), wide.get());
-  EXPECT_EQ(dest.Address(), 42);
-  EXPECT_EQ(dest.FunctionCount(), 9);
-  EXPECT_TRUE(dest.FunctionState(2));
-  EXPECT_TRUE(dest.FunctionState(8));
-  EXPECT_EQ(dest.SpeedStep(), 20);
-  EXPECT_EQ(dest.DriveMode(), mdmEmergencyStop);
-  EXPECT_EQ(dest.LastDirection(), mdmBackwards);
-  EXPECT_EQ(dest.MaxSpeed(), 160);
-  EXPECT_EQ(dest.Description(), "Shunter");
-  EXPECT_TRUE(dest.Locked());
-  EXPECT_EQ(dest.LockID(), 7);
+  const auto state = [](const TMoBaAdvancedLoco& l) {
+    return std::make_tuple(l.Protocol(), l.Address(), l.FunctionCount(), l.FunctionState(8),
+                           l.SpeedStep(), l.DriveMode(), l.LastDirection(), l.MaxSpeed(),
+                           l.Description(), l.Locked(), l.LockID());
+  };
+  const std::unique_ptr<TMoBaBaseDevice> copy = source.Clone();
+  const auto* dest = dynamic_cast<const TMoBaAdvancedLoco*>(copy.get());
+  ASSERT_NE(dest, nullptr);
+  EXPECT_EQ(state(*dest), state(source));
 
-  // A base loco takes the loco part only.
+  // From a base loco an advanced one takes the loco part and keeps its own.
   TMoBaBaseLoco base;
   base.Assign(source);
-  EXPECT_EQ(base.SpeedStep(), 20);
-  // An advanced loco from a base one keeps its own advanced fields.
   TMoBaAdvancedLoco other;
   other.SetMaxSpeed(80);
   other.Assign(base);
   EXPECT_EQ(other.MaxSpeed(), 80);
-  EXPECT_EQ(other.Address(), 42);
-}
+  EXPECT_EQ(other.SpeedStep(), 20);
 
-TEST(LocoAssign, CloneKeepsTheClass) {
-  TMoBaAdvancedLoco source;
-  source.SetAddress(3);
-  std::unique_ptr<TMoBaBaseDevice> copy = source.Clone();
-  auto* loco = dynamic_cast<TMoBaAdvancedLoco*>(copy.get());
-  ASSERT_NE(loco, nullptr);
-  EXPECT_EQ(loco->Address(), 3);
-}
-
-TEST(LocoAssign, IntoASolenoidMovesOnlyTheDevicePartAndKeepsSolenoidLimitsSafe) {
-  const auto p = MakeProtocol(14, 5, 80);
-  TMoBaAdvancedLoco loco;
-  loco.SetProtocol(p.get());
-  loco.SetAddress(12);
+  // A solenoid takes the device part only, and a loco protocol sets no port limits.
   TMoBaBaseSolenoid solenoid;
-  solenoid.Assign(loco);
-  EXPECT_EQ(solenoid.Address(), 12);
-  EXPECT_EQ(solenoid.Protocol(), p.get());
+  solenoid.Assign(source);
+  EXPECT_EQ(solenoid.Address(), 42);
+  EXPECT_EQ(solenoid.Protocol(), wide.get());
   EXPECT_EQ(solenoid.SolenoidProtocol(), nullptr);
-  EXPECT_EQ(solenoid.MaxPort(), 1);  // a loco protocol sets no port limits
   EXPECT_EQ(solenoid.PortCount(), 2);
 }
 

@@ -11,149 +11,80 @@
 namespace tenvarra {
 namespace {
 
-std::vector<std::string> Names(const TMoBaProfiles& store) {
-  std::vector<std::string> names;
-  for (int32_t i = 0; i < store.Count(); ++i) names.push_back(store.Items(i)->Name());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 class Profiles : public ::testing::Test {
 protected:
+  std::vector<std::string> Names(const TMoBaProfiles& store) const {
+    std::vector<std::string> names;
+    for (int32_t i = 0; i < store.Count(); ++i) {
+      EXPECT_EQ(store.Items(i)->FileName(), FDir.File(store.Items(i)->Name()));
+      names.push_back(store.Items(i)->Name());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
   test::TTempDir FDir;
 };
 
-TEST_F(Profiles, EmptyDirectoryGivesOneUncreatedDefaultProfile) {
-  TMoBaProfiles store(FDir.Path());
-  ASSERT_EQ(store.Count(), 1);
+TEST_F(Profiles, EmptyDirectoryGivesOneDefaultProfileThatIsNotCreated) {
+  TMoBaProfiles store(FDir.Path() + "/");
+  EXPECT_EQ(store.Directory(), FDir.Path() + "/");  // exactly one slash
+  EXPECT_EQ(Names(store), std::vector<std::string>{"Default.mpr"});
   EXPECT_EQ(store.CurrentIndex(), 0);
-  EXPECT_EQ(store.Current()->FileName(), FDir.Path() + "/Default.mpr");
-  EXPECT_EQ(store.Current()->Name(), "Default.mpr");
   EXPECT_FALSE(FDir.Exists("Default.mpr"));
 }
 
-TEST_F(Profiles, DirectoryGetsExactlyOneTrailingSlash) {
-  TMoBaProfiles store(FDir.Path());
-  EXPECT_EQ(store.Directory(), FDir.Path() + "/");
-  store.SetDirectory(FDir.Path() + "/");
-  EXPECT_EQ(store.Directory(), FDir.Path() + "/");
-  EXPECT_EQ(store.Current()->FileName(), FDir.Path() + "/Default.mpr");
-}
-
-TEST_F(Profiles, FindsOnlyRegularFilesWithTheProfileExtension) {
-  FDir.Write("b.mpr", "");
-  FDir.Write("a.mpr", "");
-  FDir.Write("a.mpr.bak", "");
-  FDir.Write("notes.txt", "");
-  FDir.Write("mpr", "");
+TEST_F(Profiles, ScanFindsRegularProfileFilesAndKeepsTheCurrentOneByName) {
+  for (const char* name : {"b.mpr", "a.mpr", "a.mpr.bak", "notes.txt", "mpr"})
+    FDir.Write(name, "[S]\r\nK=" + std::string(name) + "\r\n");
   std::filesystem::create_directory(FDir.File("folder.mpr"));
   TMoBaProfiles store(FDir.Path());
   EXPECT_EQ(Names(store), (std::vector<std::string>{"a.mpr", "b.mpr"}));
-  EXPECT_EQ(store.CurrentIndex(), 0);
-  for (int32_t i = 0; i < store.Count(); ++i)
-    EXPECT_EQ(store.Items(i)->FileName(), FDir.Path() + "/" + store.Items(i)->Name());
-}
-
-TEST_F(Profiles, RescanKeepsTheCurrentProfileByName) {
-  FDir.Write("a.mpr", "");
-  FDir.Write("b.mpr", "");
-  TMoBaProfiles store(FDir.Path());
-  const int32_t other = store.CurrentIndex() == 0 ? 1 : 0;
-  store.SetCurrentIndex(other);
+  for (int round = 0; round < 2; ++round) {  // the INI file follows the current profile
+    store.SetCurrentIndex(1 - store.CurrentIndex());
+    EXPECT_EQ(store.IniFile()->ReadString("S", "K", ""), store.Current()->Name());
+  }
   const std::string current = store.Current()->Name();
-  FDir.Write("c.mpr", "");
+  FDir.Write("c.mpr", "[S]\r\nK=c\r\n");
   store.Rescan();
   ASSERT_EQ(store.Count(), 3);
-  ASSERT_NE(store.Current(), nullptr);
   EXPECT_EQ(store.Current()->Name(), current);
-}
+  // A new file name for the current profile opens that file at once.
+  store.Current()->SetFileName(FDir.File("c.mpr"));
+  EXPECT_EQ(store.IniFile()->ReadString("S", "K", ""), "c");
 
-TEST_F(Profiles, CurrentProfileThatDisappearsLeavesNoneCurrent) {
-  FDir.Write("a.mpr", "");
-  FDir.Write("b.mpr", "");
-  TMoBaProfiles store(FDir.Path());
-  const std::string current = store.Current()->Name();
-  std::filesystem::remove(FDir.File(current));
-  store.SetDirectory(FDir.Path());
-  EXPECT_EQ(store.Count(), 1);
-  EXPECT_EQ(store.CurrentIndex(), -1);
+  // When the current profile disappears none is current, until the next scan.
+  std::filesystem::remove(FDir.File("c.mpr"));
+  store.Rescan();
+  EXPECT_EQ(store.Count(), 2);
   EXPECT_EQ(store.Current(), nullptr);
   EXPECT_EQ(store.IniFile(), nullptr);
-  // With none current, the next scan starts again at the first profile.
   store.Rescan();
   EXPECT_EQ(store.CurrentIndex(), 0);
 }
 
-TEST_F(Profiles, NameIsThePartAfterTheLastSlash) {
-  TMoBaProfiles store(FDir.Path());
-  TMoBaProfile profile(store, "/some/where/Layout.v2.mpr");
-  EXPECT_EQ(profile.Name(), "Layout.v2.mpr");
-  TMoBaProfile bare(store, "plain.mpr");
-  EXPECT_EQ(bare.Name(), "plain.mpr");
-}
-
-TEST_F(Profiles, IniFileFollowsTheCurrentProfile) {
-  FDir.Write("a.mpr", "[S]\r\nK=a\r\n");
-  FDir.Write("b.mpr", "[S]\r\nK=b\r\n");
-  TMoBaProfiles store(FDir.Path());
-  ASSERT_NE(store.IniFile(), nullptr);
-  EXPECT_EQ(store.IniFile()->ReadString("S", "K", ""), store.Current()->Name().substr(0, 1));
-  store.SetCurrentIndex(1 - store.CurrentIndex());
-  EXPECT_EQ(store.IniFile()->ReadString("S", "K", ""), store.Current()->Name().substr(0, 1));
-
-  // A new file name for the current profile opens that file at once.
-  FDir.Write("c.mpr", "[S]\r\nK=c\r\n");
-  store.Current()->SetFileName(FDir.File("c.mpr"));
-  EXPECT_EQ(store.IniFile()->FileName(), FDir.File("c.mpr"));
-  EXPECT_EQ(store.IniFile()->ReadString("S", "K", ""), "c");
-}
-
-TEST_F(Profiles, ParticipantsRegisterWhileActive) {
-  TMoBaProfiles store(FDir.Path());
-  TMoBaProfileItem item(&store);
-  EXPECT_FALSE(item.Active());
-  EXPECT_EQ(item.IniFile(), nullptr);
-  item.SetActive(true);
-  item.SetActive(true);
-  EXPECT_EQ(store.ParticipantCount(), 1);
-  EXPECT_EQ(store.Participants(0), &item);
-  EXPECT_EQ(item.IniFile(), store.IniFile());
-  {
-    TMoBaProfileItem shortLived(&store);
-    shortLived.SetActive(true);
-    EXPECT_EQ(store.ParticipantCount(), 2);
-  }
-  EXPECT_EQ(store.ParticipantCount(), 1);  // destruction left the store
-  item.SetActive(false);
-  EXPECT_EQ(store.ParticipantCount(), 0);
-  EXPECT_EQ(item.IniFile(), nullptr);
-}
-
-TEST_F(Profiles, HandlersRunForActiveParticipantsOnly) {
-  TMoBaProfiles store(FDir.Path());
-  TMoBaProfileItem active(&store), inactive(&store);
-  std::vector<std::string> calls;
-  for (auto* item : {&active, &inactive}) {
-    const std::string tag = item == &active ? "active" : "inactive";
-    item->OnLoad = [&calls, tag](TMoBaProfileItem&) { calls.push_back(tag + " load"); };
-    item->OnQueryModified = [](TMoBaProfileItem&, bool& modified) { modified = true; };
-  }
-  EXPECT_FALSE(store.QueryModified());
-  active.SetActive(true);
-  store.LoadProfile();
-  EXPECT_EQ(calls, (std::vector<std::string>{"active load"}));
-  EXPECT_TRUE(store.QueryModified());
-}
-
-TEST_F(Profiles, ParticipantOutlivingItsStoreIsDetached) {
+TEST_F(Profiles, ParticipantsTakePartWhileActiveAndNoneOutlivesTheStore) {
   auto store = std::make_unique<TMoBaProfiles>(FDir.Path());
-  TMoBaProfileItem item(store.get());
-  item.SetActive(true);
+  TMoBaProfileItem active(store.get());
+  int loads = 0;
+  active.OnLoad = [&](TMoBaProfileItem& sender) { loads += &sender == &active; };
+  store->LoadProfile();
+  EXPECT_EQ(active.IniFile(), nullptr);  // inactive: neither asked nor given the file
+  active.SetActive(true);
+  active.SetActive(true);
+  {
+    TMoBaProfileItem shortLived(store.get());
+    shortLived.SetActive(true);
+  }
+  EXPECT_EQ(store->ParticipantCount(), 1);  // twice active is once; destruction leaves
+  EXPECT_EQ(active.IniFile(), store->IniFile());
+  store->LoadProfile();
+  EXPECT_EQ(loads, 1);
+
   store.reset();
-  EXPECT_FALSE(item.Active());
-  item.SetActive(true);  // nothing to join any more
-  EXPECT_FALSE(item.Active());
-  EXPECT_EQ(item.IniFile(), nullptr);
+  EXPECT_FALSE(active.Active());
+  active.SetActive(true);  // nothing to join any more
+  EXPECT_EQ(active.IniFile(), nullptr);
 }
 
 }  // namespace
