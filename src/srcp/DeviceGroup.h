@@ -87,7 +87,8 @@ public:
   const TSRCPCmd& Cmd() const { return *FCmd; }
 
   // The four commands. Without a command session they do nothing and the
-  // boolean ones give false. Network errors reach the caller.
+  // boolean ones give false. Network errors reach the caller. A handler may
+  // destroy the group from a report's event, but not while one of these runs.
   // GET; a positive reply of this group is taken like a report. A failure
   // other than 410, 415, 422 or 423 runs one INIT and one more GET.
   bool QueryState();

@@ -165,15 +165,5 @@ TEST_F(GroupCommandTest, NetworkErrorInsideARetryLeavesNoFlagBehind) {
   EXPECT_EQ(Power.DeviceState(), sdsTerminated);
 }
 
-TEST_F(GroupCommandTest, StalledServerFailsTheOperation) {
-  Connect();
-  Command->SetReplyTimeout(200);
-  Power.SetPowerOn(true);
-  CommandPeer().Expect("SET 1 POWER ON");
-  EXPECT_THROW(Power.SendSet(), ESocketError);
-  EXPECT_FALSE(Power.SetRetry());
-  EXPECT_TRUE(CommandPeer().Done());
-}
-
 }  // namespace
 }  // namespace tenvarra::test
