@@ -209,7 +209,6 @@ TEST_F(TcpLineSocketTest, BlockedReadEndsWhenThePeerClosesOrOnShutdown) {
     EXPECT_EQ(FReports.exchange(0), byPeer ? 1 : 0);
     EXPECT_TRUE(byPeer || FServer.WaitEnded());
     FSocket.Disconnect();
-    FSocket.Disconnect();
     EXPECT_EQ(FReports.exchange(0), byPeer ? 0 : 1);
     EXPECT_EQ(FReporter == std::this_thread::get_id(), !byPeer);
   }
