@@ -42,7 +42,14 @@ void TSRCPInfoClient::Connect(int TimeoutMs) {
   if (!Connected()) Disconnect();
   JoinRetired();
   SetConnectionMode(cmInfo);
-  TSRCPBaseClient::Connect(TimeoutMs);
+  Socket().SetReadTimeoutMs(FHandshakeTimeoutMs);
+  try {
+    TSRCPBaseClient::Connect(TimeoutMs);
+  } catch (...) {
+    Socket().SetReadTimeoutMs(0);
+    throw;
+  }
+  Socket().SetReadTimeoutMs(0);
   if (!Connected()) return;
 
   const uint64_t serial = ++FReaderSerial;

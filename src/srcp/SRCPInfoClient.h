@@ -32,6 +32,14 @@ public:
 
   // Asks for connection mode INFO and starts the reader.
   void Connect(int TimeoutMs = -1) override;
+
+  // Milliseconds to wait for each handshake reply; 0 or less waits without
+  // limit. Information lines themselves may be minutes apart and are awaited
+  // without limit, but a server that stalls inside the handshake must not
+  // hold the main thread in Connect.
+  int HandshakeTimeout() const { return FHandshakeTimeoutMs; }
+  void SetHandshakeTimeout(int Ms) { FHandshakeTimeoutMs = Ms; }
+
   // Stops the reader, closes the connection and joins the reader, serving
   // hand-overs meanwhile; an error of another queued call met then is raised
   // at the end. Called from a listener's handler it leaves the join to the
@@ -54,6 +62,8 @@ public:
   void DispatchInfo(const std::string& Line);
 
 private:
+  int FHandshakeTimeoutMs = 10000;
+
   // What the reader hands over for each line, on the main thread.
   void HandOver(const std::string& Line);
   // Main thread: reader Serial ended on its own; it is joined and the end reported.

@@ -37,6 +37,24 @@ protected:
   TScriptedConnection& Peer = Server.Connection(0);
 };
 
+TEST_F(InfoSessionTest, AServerStallingInTheHandshakeIsNotRespondingButLaterSilenceIsFine) {
+  Info->SetHandshakeTimeout(200);
+  Peer.Send("srcpd; SRCP 0.8.2").Expect("SET PROTOCOL SRCP 0.8.2");
+  EXPECT_THROW(Info->Connect(), ESRCPClientConnectError);
+  EXPECT_FALSE(Info->Connected());
+  EXPECT_FALSE(Info->Reading());
+
+  // Once connected, the reader waits past the handshake limit for its lines.
+  TScriptedConnection& Next = Server.Connection(1);
+  Next.Handshake("INFO", 9);
+  Info->Connect();
+  ASSERT_TRUE(Info->Reading());
+  Record.Events.clear();
+  EXPECT_FALSE(Queue.ServeUntil([&] { return !Info->Connected(); }, 400));
+  Next.Send(LocoBus1);
+  EXPECT_TRUE(Serve([&] { return Logged(LocoBus1); }));
+}
+
 TEST_F(InfoSessionTest, LinesReachTheListenersOfTheirGroupAndBus) {
   TRecordingGroup exact1(dgLoco, 1, semExact), exact2(dgLoco, 2, semExact);
   TRecordingGroup bus1(dgLoco, 1, semBus), all(dgLoco, 7, semAll), feedback(dgFeedback, 1, semAll);
