@@ -69,12 +69,6 @@ TEST_F(LocoProtocolCatalogue, EveryCompareFieldTellsProtocolsApart) {
   EXPECT_EQ(List.Count(), 15);
 }
 
-TEST_F(LocoProtocolCatalogue, ServerChosenAndMissingProtocolsAreTheCustomFamily) {
-  TMoBaLocoProtocol* chosen = Find(prP, 0, 14, 1, 5, 1);
-  EXPECT_EQ(chosen->Base, MoBaBaseCustom);
-  EXPECT_EQ(Find(prInvalid, 0, 14, 1, 6, 1), chosen);
-}
-
 TEST_F(LocoProtocolCatalogue, AnAddressBeyondEveryProtocolKeepsItsLocoAndItsProtocol) {
   // With only the default 256 addresses the loco at 300 would be moved to
   // 256, and each later report for it would add one more protocol.
@@ -111,14 +105,6 @@ TEST_F(LocoProtocolCatalogue, AnUnsetVersionCountsAsNoVersion) {
   EXPECT_EQ(Find(prS, 0, 14, 1, 5, 1), added);
 }
 
-TEST(LocoProtocolGlobalCatalogue, ReportsWithoutAListUseTheProcessCatalogue) {
-  const int32_t before = MoBaLocoProtocols().Count();
-  TMoBaLocoProtocol* found = FindOrAddLocoProtocol(prM, 1, 14, 7, 12, 1);
-  EXPECT_EQ(found, MoBaLocoProtocols().Items(0));  // "Motorola 1"
-  EXPECT_TRUE(found->Groups.test(7));
-  EXPECT_EQ(MoBaLocoProtocols().Count(), before);
-}
-
 // --- conversions ------------------------------------------------------------
 
 TEST(LocoDriveModes, ChangeFlipsTheWireDirectionFromThePreviousOne) {
@@ -127,22 +113,9 @@ TEST(LocoDriveModes, ChangeFlipsTheWireDirectionFromThePreviousOne) {
   // Anything that is not forward counts as "not forward".
   EXPECT_EQ(DriveModeToSRCP(mdmChange, dmEmergencyStop), dmForward);
   EXPECT_EQ(DriveModeToSRCP(mdmChange, dmKeep), dmForward);
-  // Fixed modes ignore the previous one.
-  EXPECT_EQ(DriveModeToSRCP(mdmForward, dmBackward), dmForward);
-  EXPECT_EQ(DriveModeToSRCP(mdmBackwards, dmForward), dmBackward);
-  EXPECT_EQ(DriveModeToSRCP(mdmEmergencyStop, dmForward), dmEmergencyStop);
+  // The modes a loco only passes through have no wire form.
   EXPECT_EQ(DriveModeToSRCP(mdmNext, dmForward), dmInvalid);
   EXPECT_EQ(DriveModeToSRCP(mdmInvalid, dmForward), dmInvalid);
-}
-
-TEST(LocoDriveModes, KeepAndInvalidLeaveTheDeviceModeAlone) {
-  for (TMoBaDriveMode current : {mdmForward, mdmBackwards, mdmEmergencyStop, mdmChange}) {
-    EXPECT_EQ(SRCPToDriveMode(dmKeep, current), current);
-    EXPECT_EQ(SRCPToDriveMode(dmInvalid, current), current);
-  }
-  EXPECT_EQ(SRCPToDriveMode(dmForward, mdmBackwards), mdmForward);
-  EXPECT_EQ(SRCPToDriveMode(dmBackward, mdmForward), mdmBackwards);
-  EXPECT_EQ(SRCPToDriveMode(dmEmergencyStop, mdmForward), mdmEmergencyStop);
 }
 
 TEST(LocoFamilies, LettersMatchFamiliesExceptTheServersChoice) {
@@ -157,6 +130,12 @@ TEST(LocoFamilies, LettersMatchFamiliesExceptTheServersChoice) {
   EXPECT_EQ(ProtocolBaseOfSRCP(prP), MoBaBaseCustom);
   EXPECT_EQ(ProtocolBaseOfSRCP(prInvalid), MoBaBaseCustom);
   EXPECT_EQ(SRCPProtocolOf(nullptr), prInvalid);
+  // So a server-chosen INIT and one without letter find the same protocol.
+  test::TTempDir dir;
+  TMoBaProfiles store(dir.Path());
+  TMoBaLocoProtocolList list(true, &store);
+  TMoBaLocoProtocol* chosen = FindOrAddLocoProtocol(list, prP, 0, 14, 1, 5, 1);
+  EXPECT_EQ(FindOrAddLocoProtocol(list, prInvalid, 0, 14, 1, 6, 1), chosen);
 }
 
 }  // namespace
