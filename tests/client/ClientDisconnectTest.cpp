@@ -4,6 +4,7 @@
 
 #include "ClientFixture.h"
 #include "client/Power.h"
+#include "srcp/PowerGroup.h"
 
 namespace tenvarra::test {
 namespace {
@@ -100,6 +101,24 @@ TEST_F(ClientDisconnect, TheServerClosingTheCommandSessionEndsTheNextCommand) {
   EXPECT_TRUE(Info().Done());
   EXPECT_TRUE(BusObjectsGone());
   EXPECT_EQ(Disconnects, 1);
+}
+
+TEST_F(ClientDisconnect, ALossInsideARepeatedCommandLeavesTheDeviceGroupWhole) {
+  ConnectWithPowerBus();
+  Info().ExpectClosed();
+  // A refused SET is asked about and repeated; the server goes away in between.
+  Cmd().Expect("SET 1 POWER ON").Send("4.000 415 ERROR forbidden").Expect("GET 1 POWER").Close();
+  TMoBaSRCPPower& power = *Client->Buses(0).Power();
+
+  EXPECT_THROW(power.SetPower(true), ENetError);
+
+  EXPECT_TRUE(Cmd().Done());
+  EXPECT_EQ(Disconnects, 1);
+  EXPECT_EQ(Client->BusCount(), 0);
+  // Still whole until the queue has run: the group's repetition has ended.
+  EXPECT_FALSE(power.PowerGroup().InRetry());
+  EXPECT_TRUE(BusObjectsGone());
+  EXPECT_TRUE(Info().Done());
 }
 
 TEST_F(ClientDisconnect, ALossWhileABusIsBeingCreatedLeavesNoBus) {
