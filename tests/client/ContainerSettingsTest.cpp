@@ -68,26 +68,5 @@ TEST_F(ContainerSettings, ANegativeDelayTimeGivesRecordsNoDelay) {
   EXPECT_EQ(bus.Accessoires()->FindSolenoid(3)->ActivationTime(), 0u);
 }
 
-TEST_F(ContainerSettings, AnActiveProfileLoadsOnCreationAndSavesOnDisconnect) {
-  ProfileDir.Write("layout.mpr",
-                   "[Bus1Info]\nAccessoireDelayTime=500\nFeedbackInitString=S88 LPT1 3\n");
-  Profiles.Rescan();
-  ASSERT_EQ(Profiles.Count(), 1);
-  Profiles.SetCurrentIndex(0);
-  Client->SetProfileActive(true);
-
-  TMoBaSRCPBus& bus = Bus1();
-  EXPECT_EQ(bus.Accessoires()->AccessoireDelayTime(), 500);
-  EXPECT_EQ(bus.Feedbacks()->InitString(), "S88 LPT1 3");
-
-  bus.Accessoires()->SetAccessoireDelayTime(750);
-  bus.Feedbacks()->SetInitString("S88 LPT1 4");
-  ScriptTerm();
-  Client->Disconnect();
-  TIniFile saved(ProfileDir.File("layout.mpr"));
-  EXPECT_EQ(saved.ReadInteger("Bus1Info", "AccessoireDelayTime", 0), 750);
-  EXPECT_EQ(saved.ReadString("Bus1Info", "FeedbackInitString", ""), "S88 LPT1 4");
-}
-
 }  // namespace
 }  // namespace tenvarra::test
