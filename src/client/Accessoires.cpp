@@ -151,7 +151,11 @@ void TMoBaSRCPAccessoires::ValueChanged(TSRCPBaseDeviceGroup& Sender) {
 
   const int32_t port = reported.ActivePort();
   const double reportTime = group->LastChangeTime();
-  if (reportTime > record.PortTimeStamp(port)) {
+  // A report for a port the group's solenoid lacks leaves the group on its
+  // previous port, whose value may come from a report older than the
+  // record's; applying it under this report's time would undo a newer one.
+  const bool portKnown = group->Port >= 0 && group->Port < reported.PortCount();
+  if (portKnown && reportTime > record.PortTimeStamp(port)) {
     record.SetAddress(reported.Address());
     record.SetPortValue(port, reported.PortValue(port));
     record.SetBus(group->Bus());

@@ -220,9 +220,11 @@ TEST_F(Accessoires, AnOlderReportNeverOverwritesANewerOneForItsPort) {
 TEST_F(Accessoires, ReportsForAPortTheSolenoidLacksLeaveThePortsAlone) {
   TMoBaSRCPAccessoires& accessoires = Bus1();
   ASSERT_TRUE(Push("5.000 100 INFO 1 GA 7 1 1"));
+  ASSERT_TRUE(Push("4.000 100 INFO 1 GA 7 1 0"));  // older: the record keeps 1
   ASSERT_TRUE(Push("5.100 100 INFO 1 GA 7 9 0"));
   EXPECT_EQ(Events.back(), "change 7 bus 1 ports 0,1 active 1 uninitialized");
-  EXPECT_EQ(accessoires.FindSolenoid(7)->PortTimeStamps().size(), 2u);
+  EXPECT_EQ(Events.size(), 3u);
+  EXPECT_EQ(accessoires.FindSolenoid(7)->PortTimeStamps(), (std::vector<double>{0.0, 5.0}));
 }
 
 TEST_F(Accessoires, InitReportsSetTheProtocolAndThePortTimeStampsFollowItsPorts) {
