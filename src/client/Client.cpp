@@ -55,7 +55,7 @@ void TMoBaSRCPClient::SetConnected(bool Value) {
 void TMoBaSRCPClient::SetEmergencyStop(bool Value) {
   TMoBaSRCPBusyGuard guard(*this);
   // A stop that loses the connection empties the list; index it afresh.
-  for (int32_t i = 0; i < BusCount(); ++i) FBuses[static_cast<std::size_t>(i)]->SetEmergencyStop(Value);
+  for (int32_t i = 0; i < BusCount(); ++i) Buses(i).SetEmergencyStop(Value);
 }
 
 const std::string& TMoBaSRCPClient::Host() const { return FCommandClient->Host(); }

@@ -14,7 +14,9 @@ TMoBaSRCPPower::TMoBaSRCPPower(TMoBaSRCPBus& OwnerBus)
   group.SetInfoClient(&client.InfoClient());
   group.SetBus(OwnerBus.Bus());
   group.SetEventMode(semBus);
-  group.OnChange = [this](TSRCPBaseDeviceGroup&) { FOwnerBus.Client().DoBusPowerChange(FOwnerBus); };
+  group.OnChange = [this](TSRCPBaseDeviceGroup&) {
+    FOwnerBus.Client().DoBusPowerChange(FOwnerBus);
+  };
   group.OnInit = [this](TSRCPBaseDeviceGroup&) { PowerInit(); };
   const auto configChanged = [this](TSRCPBaseDeviceGroup&) {
     FOwnerBus.Client().DoBusConfigChange(FOwnerBus);
