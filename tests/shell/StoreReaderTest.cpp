@@ -14,27 +14,18 @@ TEST(StoreReader, TextsTakeWholeLinesAndNumbersSkipTheRestOfTheirLine) {
   EXPECT_EQ(r.ReadText(), "New Motorola (M2)");
 }
 
-TEST(StoreReader, BareLineFeedsReadLikeCrLf) {
-  TStoreReader r("loco.dat", "host\n1\nname\n");
+TEST(StoreReader, BareLineFeedsEndOfFileAndBooleans) {
+  TStoreReader r("loco.dat", "host\n1\n2\nname\n-1");
   EXPECT_EQ(r.ReadText(), "host");
-  EXPECT_EQ(r.ReadInt("n"), 1);
+  EXPECT_TRUE(r.ReadBool("on"));
+  EXPECT_FALSE(r.ReadBool("two is off"));
   EXPECT_EQ(r.ReadText(), "name");
-}
-
-TEST(StoreReader, PastTheEndTextsAreEmptyAndNumbersZero) {
-  TStoreReader r("loco.dat", "5");
-  EXPECT_EQ(r.ReadInt("a"), 5);
-  EXPECT_EQ(r.ReadInt("b"), 0);
+  EXPECT_FALSE(r.AtEnd());
+  EXPECT_FALSE(r.ReadBool("minus one is off"));
+  EXPECT_TRUE(r.AtEnd());
+  // Past the end a text is empty and a number 0, without error.
+  EXPECT_EQ(r.ReadInt("a"), 0);
   EXPECT_EQ(r.ReadText(), "");
-  EXPECT_FALSE(r.ReadBool("c"));
-}
-
-TEST(StoreReader, BooleansAreOnOnlyForOne) {
-  TStoreReader r("loco.dat", "1\r\n2\r\n0\r\n-1\r\n");
-  EXPECT_TRUE(r.ReadBool("a"));
-  EXPECT_FALSE(r.ReadBool("b"));
-  EXPECT_FALSE(r.ReadBool("c"));
-  EXPECT_FALSE(r.ReadBool("d"));
 }
 
 TEST(StoreReader, ANonNumberNamesFileLineAndValue) {
