@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "srcp/Records.h"
 
 namespace tenvarra {
@@ -7,48 +10,93 @@ namespace {
 
 class RecordsTest : public ::testing::Test {
 protected:
-  RecordsTest() { Cmd.SetVersion(cv082); }
+  RecordsTest() : Loco(Cmd.Loco()), Description(Cmd.Description()) { Cmd.SetVersion(cv082); }
 
-  void Prepare(TSRCPDeviceGroup Group, TSRCPMessageKind Kind, int32_t Bus, int32_t Address) {
+  void Prepare(TSRCPDeviceGroup Group, TSRCPMessageKind Kind) {
     Cmd.SetGroup(Group);
     Cmd.SetCommand(Kind);
-    Cmd.Bus = Bus;
-    Cmd.Address = Address;
+    Cmd.Bus = 1;
+    Cmd.Address = 3;
   }
 
   TSRCPCmd Cmd;
+  TSRCPDeviceLoco& Loco;
+  TSRCPDeviceDescription& Description;
 };
 
-TEST_F(RecordsTest, FeedbackInitCarriesTheBusType) {
-  Prepare(dgFeedback, mkInit, 1, 0);
-  Cmd.Feedback().SetText("S88");
-  EXPECT_EQ(Cmd.Format(), "INIT 1 FB S88");
-  ASSERT_TRUE(Cmd.Parse("5.250 100 INFO 1 FB 17 1"));
-  EXPECT_EQ(Cmd.Address, 17);
-  EXPECT_EQ(Cmd.Feedback().Value, 1);
+TEST_F(RecordsTest, LocoStateLinePutsValuesWhereTheRowSays) {
+  ASSERT_TRUE(Cmd.Parse("5.250 100 INFO 1 GL 3 1 50 100 0 1 0 0"));
+  EXPECT_EQ(Loco.DriveMode, dmForward);
+  EXPECT_EQ(Loco.ReportedSpeed, 50);
+  EXPECT_EQ(Loco.SpeedSteps, 100);
+  EXPECT_EQ(Loco.Speed, -1);
+  EXPECT_EQ(Loco.Functions(), (std::vector<int32_t>{0, 1, 0, 0}));
+  EXPECT_FALSE(Cmd.Parse("5.250 100 INFO 1 GL 3 1 50"));  // ends early: the row stops
+  EXPECT_EQ(Loco.ReportedSpeed, 50);
+  EXPECT_EQ(Loco.SpeedSteps, -1);
 }
 
-TEST_F(RecordsTest, AccessorySetAndItsProtocolLetters) {
-  Prepare(dgAccessoire, mkSet, 1, 12);
-  auto& ga = Cmd.Accessoire();
-  ga.Port = 0;
-  ga.Value = 1;
-  ga.Delay = 200;
-  EXPECT_EQ(Cmd.Format(), "SET 1 GA 12 0 1 200");
-  Prepare(dgAccessoire, mkInit, 1, 12);
-  ga.Protocol = prS;  // not an accessory protocol: left out
-  EXPECT_EQ(Cmd.Format(), "INIT 1 GA 12");
-  ga.Protocol = prP;
-  EXPECT_EQ(Cmd.Format(), "INIT 1 GA 12 P");
-  EXPECT_FALSE(Cmd.Parse("5.250 101 INFO 1 GA 12 m"));
-  EXPECT_EQ(Cmd.Accessoire().Protocol, prInvalid);
+TEST_F(RecordsTest, LocoProtocolVersionOnlyForMAndNAndNothingAfterAnalog) {
+  Prepare(dgLoco, mkInit);
+  Loco.Protocol = prM;
+  Loco.ProtocolVersion = 2;
+  Loco.SpeedSteps = 14;
+  Loco.SetFunctionCount(5);
+  EXPECT_EQ(Cmd.Format(), "INIT 1 GL 3 M 2 14 5");
+  Loco.Protocol = prP;
+  EXPECT_EQ(Cmd.Format(), "INIT 1 GL 3 P 14 5");
+  Loco.Protocol = prA;
+  EXPECT_EQ(Cmd.Format(), "INIT 1 GL 3 A");
+  ASSERT_TRUE(Cmd.Parse("5.250 101 INFO 1 GL 3 A"));
+  EXPECT_EQ(Loco.SpeedSteps, -1);
+  EXPECT_FALSE(Cmd.Parse("5.250 101 INFO 1 GL 3 m 2 14 5"));
+}
+
+TEST_F(RecordsTest, LocoFunctionCountsAndListsStayBounded) {
+  for (const char* count : {"x", "-7", "*"}) {
+    Cmd.Parse(std::string("5.250 101 INFO 1 GL 3 N 2 28 ") + count);
+    EXPECT_EQ(Loco.FunctionCount(), 0) << count;
+  }
+  EXPECT_EQ(Loco.GetFunction(0), -1);
+  ASSERT_TRUE(Cmd.Parse("5.250 101 INFO 1 GL 3 N 2 28 256"));
+  EXPECT_EQ(Loco.FunctionCount(), 256);
+  for (const char* count : {"257", "2147483647"}) {
+    EXPECT_FALSE(Cmd.Parse(std::string("5.250 101 INFO 1 GL 3 N 2 28 ") + count));
+    EXPECT_EQ(Loco.FunctionCount(), 1) << count;  // as cleared; nothing was allocated
+  }
+  std::string ones;
+  for (int i = 0; i < 256; ++i) ones += " 1";
+  ASSERT_TRUE(Cmd.Parse("5.250 100 INFO 1 GL 3 1 50 100" + ones));
+  EXPECT_EQ(Loco.GetFunction(255), 1);
+  EXPECT_FALSE(Cmd.Parse("5.250 100 INFO 1 GL 3 1 50 100" + ones + " 1"));
+  EXPECT_EQ(Cmd.Kind(), mkErrInsufficientData);
+  EXPECT_LE(Loco.FunctionCount(), TSRCPDeviceLoco::MaxFunctions);
+  Loco.SetFunctionCount(3);
+  Loco.SetFunction(3, 1);
+  Loco.SetFunction(-1, 1);
+  EXPECT_EQ(Loco.GetFunction(-1), -1);
+  EXPECT_EQ(Loco.GetFunction(3), -1);
+  EXPECT_EQ(Loco.Functions().size(), 3u);
+  Loco.SetFunctionCount(-4);
+  EXPECT_EQ(Loco.FunctionCount(), 0);
+  Loco.SetFunctionCount(100000);
+  EXPECT_EQ(Loco.FunctionCount(), TSRCPDeviceLoco::MaxFunctions);
+}
+
+TEST_F(RecordsTest, LineShapesThatDependOnValues) {
+  Prepare(dgLoco, mkSet);
+  Loco.DriveMode = dmKeep;
+  Loco.Speed = 0;
+  Loco.MaxSpeed = 14;
+  Loco.SetFunctionCount(3);
+  Loco.SetFunction(1, -3);
+  Loco.SetFunction(2, -1);  // unset: no double blank
+  EXPECT_EQ(Cmd.Format(), "SET 1 GL 3 = 0 14 0 *");
+  Prepare(dgAccessoire, mkInit);
+  Cmd.Accessoire().Protocol = prS;  // not an accessory protocol: left out
+  EXPECT_EQ(Cmd.Format(), "INIT 1 GA 3");
   EXPECT_FALSE(Cmd.Parse("5.250 101 INFO 1 GA 12 S"));
-  ASSERT_TRUE(Cmd.Parse("5.250 101 INFO 1 GA 12 N"));
-  EXPECT_EQ(Cmd.Accessoire().Protocol, prN);
-}
-
-TEST_F(RecordsTest, ServiceModeWritesOneValueOrBitAndValue) {
-  Prepare(dgServiceMode, mkSet, 1, 3);
+  Prepare(dgServiceMode, mkSet);
   auto& sm = Cmd.ServiceMode();
   sm.AddressType = satCV;
   sm.SMAddress = 29;
@@ -56,97 +104,51 @@ TEST_F(RecordsTest, ServiceModeWritesOneValueOrBitAndValue) {
   sm.Bit = 5;
   EXPECT_EQ(Cmd.Format(), "SET 1 SM 3 CV 29 6");
   EXPECT_EQ(Cmd.Format(), "SET 1 SM 3 CV 29 6");  // the value count starts anew per line
-  sm.AddressType = satCVBit;
-  sm.Value = 1;
-  EXPECT_EQ(Cmd.Format(), "SET 1 SM 3 CVBIT 29 5 1");
-}
-
-TEST_F(RecordsTest, ServiceModeParsesBothShapes) {
   ASSERT_TRUE(Cmd.Parse("5.250 100 INFO 1 SM 3 CV 29 6"));
-  EXPECT_EQ(Cmd.ServiceMode().AddressType, satCV);
-  EXPECT_EQ(Cmd.ServiceMode().Value, 6);
   EXPECT_EQ(Cmd.ServiceMode().Bit, -1);
-  ASSERT_TRUE(Cmd.Parse("5.250 110 INFO 1 SM 3 CVBIT 29 5 1"));
-  EXPECT_EQ(Cmd.ServiceMode().Bit, 5);
-  EXPECT_EQ(Cmd.ServiceMode().Value, 1);
-  ASSERT_TRUE(Cmd.Parse("5.250 101 INFO 1 SM nmra"));
-  EXPECT_EQ(Cmd.ServiceMode().Protocol, prN);
-  Prepare(dgServiceMode, mkInit, 1, 0);
-  EXPECT_EQ(Cmd.Format(), "INIT 1 SM NMRA");
-}
-
-TEST_F(RecordsTest, LockNamesTheLockedGroup) {
-  ASSERT_TRUE(Cmd.Parse("5.250 100 INFO 1 LOCK GL 3 60 7"));
-  EXPECT_EQ(Cmd.Lock().LockedGroup(), dgLoco);
-  EXPECT_EQ(Cmd.Address, 3);
-  EXPECT_EQ(Cmd.Lock().Duration, 60);
-  EXPECT_EQ(Cmd.Lock().SessionId, 7);
-  EXPECT_FALSE(Cmd.Parse("5.250 100 INFO 1 LOCK XX 3 60 7"));
-  EXPECT_EQ(Cmd.Lock().LockedGroup(), dgInvalid);
-  EXPECT_EQ(Cmd.Kind(), mkErrInsufficientData);
-}
-
-TEST_F(RecordsTest, LockedGroupOutOfRangeReadsAsInvalid) {
+  Prepare(dgLock, mkGet);
   Cmd.Lock().SetLockedGroup(static_cast<TSRCPDeviceGroup>(200));
   EXPECT_EQ(Cmd.Lock().LockedGroup(), dgInvalid);
-  Prepare(dgLock, mkGet, 1, 3);
-  Cmd.Lock().SetLockedGroup(static_cast<TSRCPDeviceGroup>(200));
   EXPECT_EQ(Cmd.Format(), "GET 1 LOCK ??? 3");
-}
-
-TEST_F(RecordsTest, PowerStates) {
-  ASSERT_TRUE(Cmd.Parse("5.250 100 INFO 1 POWER on"));
-  EXPECT_TRUE(Cmd.Power().PowerOn);
-  ASSERT_TRUE(Cmd.Parse("5.250 100 INFO 1 POWER OFF"));
-  EXPECT_FALSE(Cmd.Power().PowerOn);
-  EXPECT_FALSE(Cmd.Parse("5.250 100 INFO 1 POWER MAYBE"));
+  EXPECT_FALSE(Cmd.Parse("5.250 100 INFO 1 LOCK XX 3 60 7"));
   EXPECT_EQ(Cmd.Kind(), mkErrInsufficientData);
-  Prepare(dgPower, mkGet, 1, 0);
-  EXPECT_EQ(Cmd.Format(), "GET 1 POWER");
-  Prepare(dgPower, mkSet, 1, 0);
-  Cmd.Power().PowerOn = true;
-  EXPECT_EQ(Cmd.Format(), "SET 1 POWER ON");
-}
-
-TEST_F(RecordsTest, TimeFields) {
-  ASSERT_TRUE(Cmd.Parse("5.250 100 INFO 0 TIME 2455000 10 20 30"));
-  const auto& t = Cmd.Time();
-  EXPECT_EQ(t.JulianDay, 2455000);
-  EXPECT_EQ(t.Hour, 10);
-  EXPECT_EQ(t.Minute, 20);
-  EXPECT_EQ(t.Second, 30);
-  EXPECT_EQ(t.TimeFx, -1);
-  ASSERT_TRUE(Cmd.Parse("5.250 101 INFO 0 TIME 0 0"));
-  EXPECT_EQ(Cmd.Time().TimeFx, 0);
-  EXPECT_EQ(Cmd.Time().TimeFy, 0);
-}
-
-TEST_F(RecordsTest, SessionLinesAndTerm) {
-  ASSERT_TRUE(Cmd.Parse("5.250 101 INFO 0 SESSION 7 my client"));
-  EXPECT_EQ(Cmd.Session().SessionId, 7);
-  EXPECT_EQ(Cmd.Text, "my client");
-  Prepare(dgSession, mkTerm, 0, 0);
-  Cmd.Session().SessionId = 12;
-  EXPECT_EQ(Cmd.Format(), "TERM 0 SESSION 12");
-}
-
-TEST_F(RecordsTest, ServerStates) {
-  ASSERT_TRUE(Cmd.Parse("5.250 100 INFO 0 SERVER RUNNING"));
-  EXPECT_EQ(Cmd.Server().State, ssRunning);
-  ASSERT_TRUE(Cmd.Parse("5.250 100 INFO 0 SERVER ???"));
-  EXPECT_EQ(Cmd.Server().State, ssUnknown);
   EXPECT_FALSE(Cmd.Parse("5.250 100 INFO 0 SERVER SLEEPING"));
   EXPECT_EQ(Cmd.Server().State, ssUnknown);
 }
 
-TEST_F(RecordsTest, ClearKeepsTheSharedAddress) {
-  Cmd.Address = 42;
-  Cmd.Clear();
-  EXPECT_EQ(Cmd.Address, 42);
-  EXPECT_EQ(Cmd.Accessoire().Delay, 0);
-  EXPECT_EQ(Cmd.Accessoire().Protocol, prM);
-  EXPECT_EQ(Cmd.Loco().FunctionCount(), 1);
-  EXPECT_EQ(Cmd.Loco().ReportedSpeed, 0);
+// Servers of later revisions list groups this system does not know; the bus
+// must still be learned with the groups it does know.
+TEST_F(RecordsTest, DescriptionSkipsUnknownGroupNames) {
+  using Groups = std::vector<TSRCPDeviceGroup>;
+  ASSERT_TRUE(Cmd.Parse("5.250 100 INFO 0 DESCRIPTION SESSION SERVER TIME GM"));
+  EXPECT_FALSE(Cmd.IsError());
+  EXPECT_EQ(Cmd.Bus, 0);
+  EXPECT_EQ(Description.Groups, (Groups{dgSession, dgServer, dgTime}));
+  ASSERT_TRUE(Cmd.Parse("5.250 100 INFO 1 DESCRIPTION GM GL  XYZ  FB"));
+  EXPECT_EQ(Description.Groups, (Groups{dgLoco, dgFeedback}));
+  EXPECT_EQ(Description.GetGroup(2), dgInvalid);
+  ASSERT_TRUE(Cmd.Parse("5.250 100 INFO 2 DESCRIPTION"));
+  EXPECT_TRUE(Description.Groups.empty());
+  EXPECT_FALSE(Cmd.Parse("5.250 101 INFO 1 DESCRIPTION XX"));
+}
+
+TEST_F(RecordsTest, DeviceDescriptionIsTheDevicesOwnLineButNeverItself) {
+  Prepare(dgDescription, mkInfoInit);
+  Cmd.Timestamp = 5.25;
+  Description.SetDescribedGroup(dgLoco);
+  Loco.Protocol = prN;
+  Loco.ProtocolVersion = 1;
+  Loco.SpeedSteps = 28;
+  Loco.SetFunctionCount(5);
+  EXPECT_EQ(Cmd.Format(), "5.250 101 INFO 1 GL 3 N 1 28 5");
+  Prepare(dgDescription, mkInfoState);
+  Description.SetDescribedGroup(dgLoco);
+  Cmd.Format();
+  EXPECT_TRUE(Cmd.IsError());
+  // Would otherwise format itself again and again until the stack runs out.
+  ASSERT_TRUE(Cmd.Parse("5.250 101 INFO 1 DESCRIPTION DESCRIPTION"));
+  Cmd.Format();
+  EXPECT_TRUE(Cmd.IsError());
 }
 
 }  // namespace
