@@ -5,10 +5,8 @@
 
 #include "GroupFixture.h"
 #include "srcp/AccessoireGroup.h"
-#include "srcp/DescriptionGroup.h"
 #include "srcp/FeedbackGroup.h"
 #include "srcp/LocoGroup.h"
-#include "srcp/PowerGroup.h"
 #include "srcp/TimeGroup.h"
 
 namespace tenvarra::test {
@@ -24,7 +22,7 @@ protected:
   }
 };
 
-TEST_F(GroupLinesTest, Loco) {
+TEST_F(GroupLinesTest, LocoAndAccessory) {
   TSRCPCustomLoco loco;
   Bind(loco, 1);
   loco.SetAddress(3);
@@ -32,64 +30,29 @@ TEST_F(GroupLinesTest, Loco) {
   loco.SetFunctionCount(5);
   Answer("INIT 1 GL 3 M 2 14 5", "5.000 200 OK");
   loco.SendInit();
-
   loco.Speed = 50;
   loco.SetFunctionCount(4);
   loco.SetFunction(1, 1);
   Answer("SET 1 GL 3 1 50 100 0 1 0 0", "5.100 200 OK");
   EXPECT_TRUE(loco.SendSet());
-
-  loco.DriveMode = dmBackward;
-  loco.SetFunctionCount(1);
-  Answer("SET 1 GL 3 0 50 100 0", "5.200 200 OK");
-  EXPECT_TRUE(loco.SendSet());
-  Answer("GET 1 GL 3", "5.300 100 INFO 1 GL 3 0 50 100 0");
-  EXPECT_TRUE(loco.QueryState());
   Answer("TERM 1 GL 3", "5.400 200 OK");
   loco.SendTerm();
-}
-
-TEST_F(GroupLinesTest, AccessoryPowerAndDescription) {
   TSRCPCustomAccessoire accessory;
   Bind(accessory, 1);
   accessory.SetAddress(12);
-  Answer("INIT 1 GA 12 M", "5.000 200 OK");
-  accessory.SendInit();
   Answer("GET 1 GA 12 0", "5.100 100 INFO 1 GA 12 0 0");
   EXPECT_TRUE(accessory.QueryState());
   accessory.Value = 1;
   Answer("SET 1 GA 12 0 1 200", "5.200 200 OK");
   EXPECT_TRUE(accessory.SendSet());
-
-  TSRCPPower power;
-  Bind(power, 1);
-  power.SetPowerOn(true);
-  Answer("SET 1 POWER ON", "5.300 200 OK");
-  EXPECT_TRUE(power.SendSet());
-
-  TSRCPCustomDescription description;
-  Bind(description, 1);
-  Answer("GET 1 DESCRIPTION", "5.400 100 INFO 1 DESCRIPTION GA GL FB POWER");
-  EXPECT_TRUE(description.QueryState());
-  EXPECT_EQ(description.Groups(),
-            (std::vector<TSRCPDeviceGroup>{dgAccessoire, dgLoco, dgFeedback, dgPower}));
 }
 
-TEST_F(GroupLinesTest, FeedbackInitCarriesTheBusTypeText) {
+TEST_F(GroupLinesTest, FeedbackAndTime) {
   TSRCPCustomFeedback feedback;
-  Bind(feedback, 1);
-  Answer("INIT 1 FB S88", "5.000 200 OK");
-  feedback.SendInit();
-  EXPECT_EQ(feedback.DeviceState(), sdsInitialized);
-  feedback.SetBus(8);
+  Bind(feedback, 8);
   feedback.InitString = "S88 LPT1 2";
   Answer("INIT 8 FB S88 LPT1 2", "5.100 200 OK");
   feedback.SendInit();
-  Answer("TERM 8 FB", "5.200 200 OK");
-  feedback.SendTerm();
-}
-
-TEST_F(GroupLinesTest, TimeSetCarriesTheJulianDayAndTimeOfDay) {
   TSRCPTime time;
   Bind(time, 1);
   time.ModelTime.SetJulianDay(2460000);
