@@ -39,8 +39,7 @@ bool PollReadable(int Fd, int StopFd, int TimeoutMs) {
 
 // ---- TScriptedConnection ----
 
-TScriptedConnection::TScriptedConnection(int StopFd, int StepTimeoutMs)
-    : FStopFd(StopFd), FStepTimeoutMs(StepTimeoutMs) {}
+TScriptedConnection::TScriptedConnection(int StopFd) : FStopFd(StopFd) {}
 
 TScriptedConnection::~TScriptedConnection() {
   {
@@ -108,11 +107,6 @@ TScriptedConnection& TScriptedConnection::Add(TStepKind Kind, std::string Text) 
 bool TScriptedConnection::WaitAccepted(int TimeoutMs) {
   std::unique_lock lock(FLock);
   return FChanged.wait_for(lock, std::chrono::milliseconds(TimeoutMs), [this] { return FAccepted; });
-}
-
-std::vector<std::string> TScriptedConnection::Received() const {
-  const std::lock_guard lock(FLock);
-  return FReceived;
 }
 
 void TScriptedConnection::Attach(int Fd) {
@@ -189,19 +183,17 @@ void TScriptedConnection::RunStep(const TStep& Step) {
 }
 
 bool TScriptedConnection::ReadLine(std::string& Line, std::string& Why) {
-  const auto deadline = TClock::now() + std::chrono::milliseconds(FStepTimeoutMs);
+  const auto deadline = TClock::now() + std::chrono::milliseconds(TScriptedServer::StepTimeoutMs);
   for (;;) {
     const auto end = FBuffer.find('\n');
     if (end != std::string::npos) {
       Line = FBuffer.substr(0, end);
       FBuffer.erase(0, end + 1);
       if (!Line.empty() && Line.back() == '\r') Line.pop_back();
-      const std::lock_guard lock(FLock);
-      FReceived.push_back(Line);
       return true;
     }
     if (!PollReadable(FFd, FStopFd, MsLeft(deadline))) {
-      Why = "nothing within " + std::to_string(FStepTimeoutMs) + " ms";
+      Why = "nothing within " + std::to_string(TScriptedServer::StepTimeoutMs) + " ms";
       return false;
     }
     char chunk[4096];
@@ -228,7 +220,7 @@ void TScriptedConnection::Fail(const std::string& Why) {
 
 // ---- TScriptedServer ----
 
-TScriptedServer::TScriptedServer(int StepTimeoutMs) : FStepTimeoutMs(StepTimeoutMs) {
+TScriptedServer::TScriptedServer() {
   FStopFd = ::eventfd(0, EFD_CLOEXEC);
   FListenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in address{};
@@ -262,7 +254,7 @@ TScriptedServer::~TScriptedServer() {
 TScriptedConnection& TScriptedServer::Connection(std::size_t Index) {
   const std::lock_guard lock(FLock);
   while (FConnections.size() <= Index) {
-    FConnections.push_back(std::make_unique<TScriptedConnection>(FStopFd, FStepTimeoutMs));
+    FConnections.push_back(std::make_unique<TScriptedConnection>(FStopFd));
   }
   return *FConnections[Index];
 }

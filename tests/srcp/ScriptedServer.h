@@ -9,7 +9,7 @@
 // lines pushed on cue). A connection with no step left just stays open and
 // silent: a stalled server.
 //
-// Every wait is bounded (StepTimeoutMs), so a failing test cannot hang.
+// Every wait is bounded (TScriptedServer::StepTimeoutMs), so a failing test cannot hang.
 // Failed steps are collected; Done() waits for the script to finish and
 // reports them.
 
@@ -28,7 +28,7 @@ namespace tenvarra::test {
 
 class TScriptedConnection {
 public:
-  TScriptedConnection(int StopFd, int StepTimeoutMs);
+  explicit TScriptedConnection(int StopFd);
   // Ends the connection and joins its thread.
   ~TScriptedConnection();
   TScriptedConnection(const TScriptedConnection&) = delete;
@@ -55,8 +55,6 @@ public:
   ::testing::AssertionResult Done(int TimeoutMs = 5000);
   // Waits until a client has connected here.
   bool WaitAccepted(int TimeoutMs = 5000);
-  // The lines received from the client so far.
-  std::vector<std::string> Received() const;
 
   // For the server: starts the script's thread on an accepted connection.
   void Attach(int Fd);
@@ -77,13 +75,11 @@ private:
   void Fail(const std::string& Why);
 
   const int FStopFd;
-  const int FStepTimeoutMs;
   mutable std::mutex FLock;
   std::condition_variable FChanged;
   std::deque<TStep> FSteps;          // guarded by FLock
   std::size_t FRunning = 0;          // steps taken but not finished; guarded
   std::vector<std::string> FFailures;  // guarded
-  std::vector<std::string> FReceived;  // guarded
   bool FAccepted = false;             // guarded
   bool FStopping = false;             // guarded
   int FFd = -1;                       // owned by the script's thread once attached
@@ -93,9 +89,9 @@ private:
 
 class TScriptedServer {
 public:
-  static constexpr int DefaultStepTimeoutMs = 5000;
+  static constexpr int StepTimeoutMs = 5000;
 
-  explicit TScriptedServer(int StepTimeoutMs = DefaultStepTimeoutMs);
+  TScriptedServer();
   // Stops accepting, ends every connection, joins every thread.
   ~TScriptedServer();
   TScriptedServer(const TScriptedServer&) = delete;
@@ -108,7 +104,6 @@ public:
 private:
   void AcceptLoop();
 
-  const int FStepTimeoutMs;
   int FListenFd = -1;
   int FStopFd = -1;
   int FPort = 0;

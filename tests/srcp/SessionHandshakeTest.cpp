@@ -104,21 +104,6 @@ TEST_F(SessionHandshakeTest, FailedHandshakesEndQuietly) {
   EXPECT_TRUE(peer.Done());
 }
 
-TEST_F(SessionHandshakeTest, RepliesToProtocolAndModeAreNotChecked) {
-  Peer.Send("srcpd; SRCP 0.8.2")
-      .Expect("SET PROTOCOL SRCP 0.8.2")
-      .Send("1.000 400 ERROR unsupported protocol")
-      .Expect("SET CONNECTIONMODE SRCP COMMAND")
-      .Send("1.100 401 ERROR unsupported connection mode")
-      .Expect("GO")
-      .Send("1.200 200 OK GO 5");
-  Client.Connect();
-  EXPECT_TRUE(Peer.Done());
-  EXPECT_TRUE(Client.Connected());
-  EXPECT_EQ(Record.Errors, 2);
-  Peer.Expect("TERM 0 SESSION 5").Send("2.000 200 OK");
-}
-
 TEST_F(SessionHandshakeTest, BareOkGivesNoSessionAndNoTermOnDisconnect) {
   ScriptUpToGo(Peer, "5.250 200 OK");
   Client.Connect();

@@ -41,11 +41,8 @@ TEST(VocabularyTest, CodesMapToKindsPerVersion) {
 }
 
 TEST(VocabularyTest, WordsTextsAndNames) {
-  EXPECT_EQ(KindWord(mkSetProtocol), "SET");
   EXPECT_EQ(KindWord(mkWelcome), "INFO");
-  EXPECT_EQ(KindWord(mkOkConnectionMode), "OK");
   EXPECT_EQ(KindWord(mkErrInternal), "ERROR");
-  EXPECT_EQ(KindWord(mkNone), "");
   EXPECT_EQ(KindText(mkErrInsufficientData), "unsufficient data");
   EXPECT_EQ(KindText(mkErrOutOfResources), "out of ressources");
   for (int g = dgFeedback; g < dgInvalid; ++g) {
@@ -55,9 +52,6 @@ TEST(VocabularyTest, WordsTextsAndNames) {
   }
   EXPECT_EQ(GroupFromName("GL "), dgInvalid);
   EXPECT_EQ(VersionFromText("0.8.4"), cvUnknown);
-  TSRCPServerState state = ssRunning;
-  EXPECT_FALSE(ServerStateFromName("PAUSED", state));
-  EXPECT_EQ(state, ssUnknown);
   TSRCPSMAddressType type = satReg;
   EXPECT_FALSE(SMAddressTypeFromName("PAGE", type));
   EXPECT_EQ(type, satReg);
