@@ -1,63 +1,61 @@
-#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "ClientFixture.h"
-#include "client/Accessoires.h"
-#include "devices/Catalogue.h"
-#include "platform/NetErrors.h"
+#include "client/AccessoireClient.h"
 
 namespace tenvarra::test {
 namespace {
 
-const char* StateName(TMoBaSRCPState State) {
-  switch (State) {
-    case mssInitialized: return "initialized";
-    case mssActivNoRead: return "activ";
-    case mssUninitilized: return "uninitialized";
-    case mssTerminated: return "terminated";
+TEST(SolenoidProtocolCatalogue, FindsAFamilyWithEnoughAddressesOrAppendsAProtocol) {
+  TMoBaSolenoidProtocolList list;
+  FillDefaultSolenoidProtocols(list);
+  list.SetModified(false);
+  list.Items(0)->MaxPort = 7;  // ports and values are not compared
+  struct Row {
+    TSRCPProtocol Family;
+    int32_t Version, Address, Bus;
+    const char* Name;
+    int32_t Count, SameAs;
+  };
+  const char* automatic = "Automatic solenoid protocol";
+  const Row rows[] = {
+      {prM, 0, 12, 1, "Motorola Solenoid", 2, -1},
+      {prM, 0, 256, 3, "Motorola Solenoid", 2, 0},
+      {prN, 0, 4000, 2, "NMRA Accessory", 2, -1},
+      {prP, 0, 5, 1, automatic, 3, -1},  // the server's choice
+      {prInvalid, 0, 9, 2, automatic, 3, 3},
+      {prM, 0, 300, 1, automatic, 4, -1},  // beyond every protocol: a new one each time
+      {prM, 0, 0, 1, automatic, 5, -1},
+      {prM, 1, 1, 1, automatic, 6, -1},  // the version is compared
+      {prM, 0, 12, 256, "Motorola Solenoid", 6, 0},  // buses beyond the groups
+      {prM, 0, 12, -1, "Motorola Solenoid", 6, 0},
+  };
+  std::vector<TMoBaSolenoidProtocol*> found;
+  for (const Row& r : rows) {
+    SCOPED_TRACE(found.size());
+    found.push_back(FindOrAddSolenoidProtocol(list, r.Family, r.Version, r.Address, r.Bus));
+    ASSERT_NE(found.back(), nullptr);
+    EXPECT_EQ(found.back()->Name, r.Name);
+    EXPECT_EQ(list.Count(), r.Count);
+    if (r.SameAs >= 0) {
+      EXPECT_EQ(found.back(), found[r.SameAs]);
+    }
   }
-  return "?";
+  EXPECT_TRUE(list.Modified());
+  EXPECT_EQ(GroupsToText(found[0]->Groups), "1,3");
+  EXPECT_EQ(GroupsToText(found[3]->Groups), "1,2");
+  EXPECT_EQ(found[3]->Base, MoBaBaseCustom);
+  EXPECT_EQ(found[3]->Desc, "Automatic solenoid protocol with 256 addresses.");
+  EXPECT_EQ(found[3]->MaxPort * 10 + found[3]->MaxValue, 11);
+  EXPECT_EQ(found[5]->Base, MoBaBaseMotorola);
+  EXPECT_EQ(found[7]->Extension, 1);
 }
 
-// Bus 1 offers accessories; every accessory event is written down with what
-// the record held when it fired.
 class Accessoires : public TClientTest {
 protected:
-  Accessoires() {
-    // Records point into the catalogue; earlier tests may have appended to it.
-    FillDefaultSolenoidProtocols(MoBaSolenoidProtocols());
-    auto note = [this](const char* What) {
-      return [this, What](TMoBaSRCPClient& Sender, TMoBaSRCPSolenoid& Record) {
-        EXPECT_EQ(&Sender, Client.get());
-        Events.push_back(std::string(What) + " " + Describe(Record));
-        if (OnEvent) OnEvent(Record);
-      };
-    };
-    Client->OnAccessoireInit = note("init");
-    Client->OnAccessoireTerm = note("term");
-    Client->OnAccessoireChange = note("change");
-    Client->OnAccessoireLock = note("lock");
-    Client->OnAccessoireUnlock = note("unlock");
-  }
-
-  static std::string Describe(const TMoBaSRCPSolenoid& Record) {
-    return std::to_string(Record.Address()) + " bus " + std::to_string(Record.Bus()) + " ports " +
-           std::to_string(Record.PortValue(0)) + "," + std::to_string(Record.PortValue(1)) +
-           " active " + std::to_string(Record.ActivePort()) + " " + StateName(Record.SRCPState());
-  }
-
-  // Connects and lets the server describe bus 1 with accessories only.
-  TMoBaSRCPAccessoires& Bus1() {
-    ConnectClient();
-    EXPECT_TRUE(Push("1.000 100 INFO 1 DESCRIPTION GA"));
-    TMoBaSRCPBus* bus = Client->BusByNumber(1);
-    if (!bus || !bus->Accessoires()) throw std::logic_error("bus 1 has no accessories");
-    return *bus->Accessoires();
-  }
-
   static TMoBaSolenoidProtocol& Motorola() { return *MoBaSolenoidProtocols().Items(0); }
 
   // A Motorola solenoid whose port Port is set to 1.
@@ -70,266 +68,193 @@ protected:
     solenoid->SetPortValue(Port, 1);
     return solenoid;
   }
-
-  std::vector<std::string> Events;
-  std::function<void(TMoBaSRCPSolenoid&)> OnEvent;
+  void ScriptSwitch(const std::string& Init, const std::string& Set) {
+    if (!Init.empty()) Cmd().Expect(Init).Send("2.000 200 OK");
+    Cmd().Expect(Set).Send("2.010 200 OK");
+  }
 };
 
-TEST_F(Accessoires, InitSolenoidSendsDelayAndTheFirstReportTakesThePendingActivationTime) {
-  TMoBaSRCPAccessoires& accessoires = Bus1();
-  const auto switched = Switched(12, 1, 250);
-  const TMoBaAdvancedSolenoid& solenoid = *switched;
-
-  Cmd().Expect("INIT 1 GA 12 M").Send("2.000 200 OK");
-  Cmd().Expect("SET 1 GA 12 1 1 250").Send("2.010 200 OK");
-  EXPECT_TRUE(accessoires.InitSolenoid(solenoid));
+TEST_F(Accessoires, ASwitchSendsItsDelayAndEachReportTakesTheOldestPendingCopy) {
+  TMoBaSRCPAccessoires& accessoires = *Bus(1, "GA").Accessoires();
+  const auto first = Switched(12, 1, 300);
+  int activations = 0;
+  first->OnActivation = [&](TMoBaBaseSolenoid&, uint32_t, const std::function<void()>&) {
+    ++activations;
+  };
+  ScriptSwitch("INIT 1 GA 12 M", "SET 1 GA 12 1 1 300");
+  ScriptSwitch("INIT 1 GA 40 M", "SET 1 GA 40 0 1 100");
+  ScriptSwitch("INIT 1 GA 12 M", "SET 1 GA 12 0 1 400");
+  ASSERT_TRUE(accessoires.InitSolenoid(*first));
+  ASSERT_TRUE(accessoires.InitSolenoid(*Switched(40, 0, 100)));
+  ASSERT_TRUE(accessoires.InitSolenoid(*Switched(12, 0, 400)));
   ASSERT_TRUE(Cmd().Done());
   // Records follow the server's reports only.
   EXPECT_EQ(accessoires.Count(), 0);
-  ASSERT_EQ(accessoires.PendingCount(), 1);
-  EXPECT_EQ(accessoires.Pending(0).Bus(), 1);
-  EXPECT_EQ(accessoires.Pending(0).ActivationTime(), 250u);
-
-  ASSERT_TRUE(Push("2.020 100 INFO 1 GA 12 1 1"));
-  ASSERT_EQ(accessoires.Count(), 1);
-  TMoBaSRCPSolenoid& record = accessoires.Items(0);
-  EXPECT_EQ(record.ActivationTime(), 250u);
-  EXPECT_EQ(record.Protocol(), nullptr);
-  EXPECT_EQ(accessoires.PendingCount(), 0);
-  EXPECT_EQ(Events, (std::vector<std::string>{"change 12 bus 1 ports 0,1 active 1 uninitialized"}));
-
-  // The server switches the port off after the delay and says so.
-  ASSERT_TRUE(Push("2.270 100 INFO 1 GA 12 1 0"));
-  EXPECT_EQ(Events.back(), "change 12 bus 1 ports 0,0 active 1 uninitialized");
-  EXPECT_EQ(Events.size(), 2u);
-  EXPECT_EQ(record.ActivationTime(), 250u);
-  EXPECT_EQ(accessoires.FindSolenoid(12), &record);
-  EXPECT_EQ(accessoires.FindSolenoid(13), nullptr);
-}
-
-TEST_F(Accessoires, EachReportTakesOverTheOldestPendingCopyOfItsAddress) {
-  TMoBaSRCPAccessoires& accessoires = Bus1();
-  Cmd().Expect("INIT 1 GA 12 M").Send("2.000 200 OK").Expect("SET 1 GA 12 1 1 300").Send(
-      "2.010 200 OK");
-  Cmd().Expect("INIT 1 GA 40 M").Send("2.000 200 OK").Expect("SET 1 GA 40 0 1 100").Send(
-      "2.010 200 OK");
-  Cmd().Expect("INIT 1 GA 12 M").Send("2.000 200 OK").Expect("SET 1 GA 12 0 1 400").Send(
-      "2.010 200 OK");
-  ASSERT_TRUE(accessoires.InitSolenoid(*Switched(12, 1, 300)));
-  ASSERT_TRUE(accessoires.InitSolenoid(*Switched(40, 0, 100)));
-  ASSERT_TRUE(accessoires.InitSolenoid(*Switched(12, 0, 400)));
   ASSERT_EQ(accessoires.PendingCount(), 3);
+  EXPECT_EQ(accessoires.Pending(0).Bus(), 1);
 
   ASSERT_TRUE(Push("2.100 100 INFO 1 GA 12 1 1"));
-  EXPECT_EQ(accessoires.FindSolenoid(12)->ActivationTime(), 300u);
+  TMoBaSRCPSolenoid& record = *accessoires.FindSolenoid(12);
+  EXPECT_EQ(record.ActivationTime(), 300u);
   ASSERT_EQ(accessoires.PendingCount(), 2);
   EXPECT_EQ(accessoires.Pending(0).Address(), 40);
-
   ASSERT_TRUE(Push("2.200 100 INFO 1 GA 12 0 1"));
-  EXPECT_EQ(accessoires.FindSolenoid(12)->ActivationTime(), 400u);
+  EXPECT_EQ(record.ActivationTime(), 400u);
   ASSERT_EQ(accessoires.PendingCount(), 1);
-  EXPECT_EQ(accessoires.Pending(0).Address(), 40);
   EXPECT_THROW(accessoires.Pending(1), std::out_of_range);
+  // The server switches the port off after the delay and says so.
+  ASSERT_TRUE(Push("2.600 100 INFO 1 GA 12 0 0"));
+  EXPECT_EQ(record.ActivationTime(), 400u);
+  EXPECT_EQ(Events, (Strings{"change 12 ports 0,1 active 1 uninitialized",
+                             "change 12 ports 1,1 active 0 uninitialized",
+                             "change 12 ports 0,1 active 0 uninitialized"}));
+  // The caller's timer is never started by the container.
+  EXPECT_EQ(activations, 0);
+  EXPECT_FALSE(record.OnActivation);
 }
 
-TEST_F(Accessoires, SetSolenoidSendsOnlySetAndAFailedSetLeavesNoPendingCopy) {
-  TMoBaSRCPAccessoires& accessoires = Bus1();
-  Cmd().Expect("SET 1 GA 7 0 1 200").Send("2.000 200 OK");
+TEST_F(Accessoires, FailedSwitchesLeaveNoPendingCopyAndInitCarriesOnlyKnownLetters) {
+  TMoBaSRCPAccessoires& accessoires = *Bus(1, "GA").Accessoires();
+  ScriptSwitch("", "SET 1 GA 7 0 1 200");
   EXPECT_TRUE(accessoires.SetSolenoid(*Switched(7, 0, 200)));
-
   // A refused INIT does not stop the SET; a refused SET is the result.
   Cmd().Expect("INIT 1 GA 8 M").Send("2.100 412 ERROR wrong value");
   Cmd().Expect("SET 1 GA 8 0 1 200").Send("2.110 412 ERROR wrong value");
   EXPECT_FALSE(accessoires.InitSolenoid(*Switched(8, 0, 200)));
-  ASSERT_TRUE(Cmd().Done());
   EXPECT_EQ(accessoires.PendingCount(), 0);
-  EXPECT_EQ(accessoires.Count(), 0);
-  EXPECT_TRUE(Events.empty());
-}
 
-TEST_F(Accessoires, InitCarriesALetterOnlyForMotorolaNmraAndTheServersChoice) {
-  TMoBaSRCPAccessoires& accessoires = Bus1();
   TMoBaSolenoidProtocol custom;  // family C: the server chooses
   TMoBaSolenoidProtocol zimo;
   zimo.Base = 7;
+  const std::pair<const TMoBaSolenoidProtocol*, const char*> letters[] = {
+      {nullptr, "INIT 1 GA 5"}, {&zimo, "INIT 1 GA 5"}, {&custom, "INIT 1 GA 5 P"},
+      {MoBaSolenoidProtocols().Items(1), "INIT 1 GA 5 N"}};
   TMoBaAdvancedSolenoid solenoid;
   solenoid.SetAddress(5);
-
-  Cmd().Expect("INIT 1 GA 5").Send("2.000 200 OK").Expect("SET 1 GA 5 0 0 200").Send(
-      "2.010 200 OK");
-  EXPECT_TRUE(accessoires.InitSolenoid(solenoid));
-  solenoid.SetProtocol(&zimo);
-  Cmd().Expect("INIT 1 GA 5").Send("2.000 200 OK").Expect("SET 1 GA 5 0 0 200").Send(
-      "2.010 200 OK");
-  EXPECT_TRUE(accessoires.InitSolenoid(solenoid));
-  solenoid.SetProtocol(&custom);
-  Cmd().Expect("INIT 1 GA 5 P").Send("2.000 200 OK").Expect("SET 1 GA 5 0 0 200").Send(
-      "2.010 200 OK");
-  EXPECT_TRUE(accessoires.InitSolenoid(solenoid));
-  solenoid.SetProtocol(MoBaSolenoidProtocols().Items(1));
-  Cmd().Expect("INIT 1 GA 5 N").Send("2.000 200 OK").Expect("SET 1 GA 5 0 0 200").Send(
-      "2.010 200 OK");
-  EXPECT_TRUE(accessoires.InitSolenoid(solenoid));
+  for (const auto& [protocol, init] : letters) {
+    solenoid.SetProtocol(protocol);
+    ScriptSwitch(init, "SET 1 GA 5 0 0 200");
+    EXPECT_TRUE(accessoires.InitSolenoid(solenoid)) << init;
+  }
   EXPECT_TRUE(Cmd().Done());
-}
-
-TEST_F(Accessoires, TheCallersTimerIsNeverStartedByTheContainer) {
-  TMoBaSRCPAccessoires& accessoires = Bus1();
-  const auto switched = Switched(12, 0, 200);
-  TMoBaAdvancedSolenoid& solenoid = *switched;
-  int activations = 0;
-  solenoid.OnActivation = [&](TMoBaBaseSolenoid&, uint32_t, const std::function<void()>&) {
-    ++activations;
-  };
-  Cmd().Expect("INIT 1 GA 12 M").Send("2.000 200 OK").Expect("SET 1 GA 12 0 1 200").Send(
-      "2.010 200 OK");
-  ASSERT_TRUE(accessoires.InitSolenoid(solenoid));
-  ASSERT_TRUE(Push("2.020 100 INFO 1 GA 12 0 1"));
-
-  EXPECT_EQ(activations, 0);
-  EXPECT_FALSE(accessoires.AccessoireClient().Solenoid().OnActivation);
-  EXPECT_FALSE(accessoires.Items(0).OnActivation);
+  EXPECT_EQ(accessoires.Count(), 0);
 }
 
 TEST_F(Accessoires, AnOlderReportNeverOverwritesANewerOneForItsPort) {
-  TMoBaSRCPAccessoires& accessoires = Bus1();
+  TMoBaSRCPAccessoires& accessoires = *Bus(1, "GA").Accessoires();
   ASSERT_TRUE(Push("5.000 100 INFO 1 GA 7 0 1"));
   ASSERT_TRUE(Push("4.000 100 INFO 1 GA 7 0 0"));
   TMoBaSRCPSolenoid& record = *accessoires.FindSolenoid(7);
   EXPECT_EQ(record.PortValue(0), 1);
-  EXPECT_EQ(record.PortTimeStamp(0), 5.0);
-
   // Port 1 is newer than anything port 0 has seen, so it stays the active
   // port when port 0 catches up with a report older than port 1's.
   ASSERT_TRUE(Push("6.000 100 INFO 1 GA 7 1 1"));
   ASSERT_TRUE(Push("5.500 100 INFO 1 GA 7 0 0"));
-  EXPECT_EQ(record.PortValue(0), 0);
-  EXPECT_EQ(record.PortValue(1), 1);
-  EXPECT_EQ(record.ActivePort(), 1);
+  ASSERT_TRUE(Push("5.600 100 INFO 1 GA 7 9 0"));  // a port it lacks
+  ASSERT_TRUE(Push("7.000 100 INFO 2 GA 7 1 0"));  // another bus
   EXPECT_EQ(record.PortTimeStamps(), (std::vector<double>{5.5, 6.0}));
-
   // Every report is told, applied or not.
-  EXPECT_EQ(Events, (std::vector<std::string>{
-                        "change 7 bus 1 ports 1,0 active 0 uninitialized",
-                        "change 7 bus 1 ports 1,0 active 0 uninitialized",
-                        "change 7 bus 1 ports 1,1 active 1 uninitialized",
-                        "change 7 bus 1 ports 0,1 active 1 uninitialized",
-                    }));
+  EXPECT_EQ(Events, (Strings{"change 7 ports 1,0 active 0 uninitialized",
+                             "change 7 ports 1,0 active 0 uninitialized",
+                             "change 7 ports 1,1 active 1 uninitialized",
+                             "change 7 ports 0,1 active 1 uninitialized",
+                             "change 7 ports 0,1 active 1 uninitialized"}));
 }
 
-TEST_F(Accessoires, ReportsForAPortTheSolenoidLacksLeaveThePortsAlone) {
-  TMoBaSRCPAccessoires& accessoires = Bus1();
-  ASSERT_TRUE(Push("5.000 100 INFO 1 GA 7 1 1"));
-  ASSERT_TRUE(Push("4.000 100 INFO 1 GA 7 1 0"));  // older: the record keeps 1
-  ASSERT_TRUE(Push("5.100 100 INFO 1 GA 7 9 0"));
-  EXPECT_EQ(Events.back(), "change 7 bus 1 ports 0,1 active 1 uninitialized");
-  EXPECT_EQ(Events.size(), 3u);
-  EXPECT_EQ(accessoires.FindSolenoid(7)->PortTimeStamps(), (std::vector<double>{0.0, 5.0}));
-}
-
-TEST_F(Accessoires, InitReportsSetTheProtocolAndThePortTimeStampsFollowItsPorts) {
-  // A custom protocol with four ports, the server's choice P.
-  auto fourPorts = std::make_unique<TMoBaSolenoidProtocol>();
+TEST_F(Accessoires, InitLockAndTermReportsShapeTheRecords) {
+  auto fourPorts = std::make_unique<TMoBaSolenoidProtocol>();  // the server's choice P
   fourPorts->MaxPort = 3;
   TMoBaSolenoidProtocol* custom = fourPorts.get();
   MoBaSolenoidProtocols().Add(std::move(fourPorts));
-
-  TMoBaSRCPAccessoires& accessoires = Bus1();
+  TMoBaSRCPAccessoires& accessoires = *Bus(1, "GA").Accessoires();
   accessoires.SetAccessoireDelayTime(500);
   ASSERT_TRUE(Push("3.000 100 INFO 1 GA 9 1 1"));
   TMoBaSRCPSolenoid& record = *accessoires.FindSolenoid(9);
-  EXPECT_EQ(record.PortTimeStamps(), (std::vector<double>{0.0, 3.0}));
-
   ASSERT_TRUE(Push("3.100 101 INFO 1 GA 9 P"));
   EXPECT_EQ(record.Protocol(), custom);
   EXPECT_TRUE(custom->Groups.test(1));
-  EXPECT_EQ(record.PortCount(), 4);
   EXPECT_EQ(record.PortTimeStamps(), (std::vector<double>{0.0, 3.0, 0.0, 0.0}));
   EXPECT_EQ(record.ActivationTime(), 500u);
-  EXPECT_EQ(Events.back(), "init 9 bus 1 ports 0,1 active 1 activ");
-
-  // A record that an INIT report creates starts initialised.
-  ASSERT_TRUE(Push("3.200 101 INFO 1 GA 12 M"));
-  TMoBaSRCPSolenoid& motorola = *accessoires.FindSolenoid(12);
-  EXPECT_EQ(motorola.Protocol(), &Motorola());
-  EXPECT_EQ(motorola.ActivationTime(), 500u);
-  EXPECT_EQ(Events.back(), "init 12 bus 1 ports 0,0 active 0 initialized");
+  ASSERT_TRUE(Push("3.200 101 INFO 1 GA 12 M"));  // created by INIT: initialised
+  EXPECT_EQ(accessoires.FindSolenoid(12)->Protocol(), &Motorola());
   ASSERT_TRUE(Push("3.300 100 INFO 1 GA 12 0 1"));
-  EXPECT_EQ(Events.back(), "change 12 bus 1 ports 1,0 active 0 activ");
-}
+  ASSERT_TRUE(Push("4.000 100 INFO 1 LOCK GA 13 60 5"));
+  EXPECT_EQ(accessoires.FindSolenoid(13)->LockID(), 5);
+  EXPECT_EQ(accessoires.FindSolenoid(13)->ActivationTime(), 200u);  // not the delay time
+  ASSERT_TRUE(Push("4.100 102 INFO 1 LOCK GA 13"));
+  EXPECT_FALSE(accessoires.FindSolenoid(13)->Locked());
 
-TEST_F(Accessoires, TermReportDestroysTheRecordAfterItsEvent) {
-  TMoBaSRCPAccessoires& accessoires = Bus1();
-  ASSERT_TRUE(Push("3.000 101 INFO 1 GA 12 M"));
-  ASSERT_TRUE(Push("3.100 101 INFO 1 GA 13 N"));
   int countDuringTerm = -1;
-  OnEvent = [&](TMoBaSRCPSolenoid&) { countDuringTerm = accessoires.Count(); };
-
-  ASSERT_TRUE(Push("3.200 102 INFO 1 GA 12"));
-  EXPECT_EQ(Events.back(), "term 12 bus 1 ports 0,0 active 0 terminated");
-  EXPECT_EQ(countDuringTerm, 1);
-  EXPECT_EQ(accessoires.FindSolenoid(12), nullptr);
-  ASSERT_EQ(accessoires.Count(), 1);
-  EXPECT_EQ(accessoires.Items(0).Address(), 13);
-
-  const std::size_t events = Events.size();
-  ASSERT_TRUE(Push("3.300 102 INFO 1 GA 77"));
-  EXPECT_EQ(Events.size(), events);
-}
-
-TEST_F(Accessoires, LockAndUnlockReportsCopyTheLockToTheRecord) {
-  TMoBaSRCPAccessoires& accessoires = Bus1();
-  accessoires.SetAccessoireDelayTime(500);
-  ASSERT_TRUE(Push("4.000 100 INFO 1 LOCK GA 12 60 5"));
-  TMoBaSRCPSolenoid& record = *accessoires.FindSolenoid(12);
-  EXPECT_TRUE(record.Locked());
-  EXPECT_EQ(record.LockID(), 5);
-  EXPECT_EQ(record.ActivationTime(), 200u);  // the device default, not the delay time
-  EXPECT_EQ(Events.back(), "lock 12 bus 1 ports 0,0 active 0 uninitialized");
-
-  ASSERT_TRUE(Push("4.100 102 INFO 1 LOCK GA 12"));
-  EXPECT_FALSE(record.Locked());
-  EXPECT_EQ(record.LockID(), 0);
-  EXPECT_EQ(Events.back(), "unlock 12 bus 1 ports 0,0 active 0 uninitialized");
-  EXPECT_EQ(Events.size(), 2u);
-}
-
-TEST_F(Accessoires, ReportsOfOtherBusesAndGroupsAreNotTaken) {
-  TMoBaSRCPAccessoires& accessoires = Bus1();
-  ASSERT_TRUE(Push("4.000 100 INFO 2 GA 12 0 1"));
-  ASSERT_TRUE(Push("4.100 100 INFO 1 LOCK GL 12 60 5"));
-  EXPECT_EQ(accessoires.Count(), 0);
-  EXPECT_TRUE(Events.empty());
-}
-
-TEST_F(Accessoires, ALostConnectionDuringASwitchRemovesTheBusAfterTheSwitchReturns) {
-  TMoBaSRCPAccessoires& accessoires = Bus1();
-  Cmd().Expect("INIT 1 GA 12 M").Send("2.000 200 OK").Expect("SET 1 GA 12 1 1 250").Close();
-  bool result = true;
-  try {
-    result = accessoires.InitSolenoid(*Switched(12, 1, 250));
-  } catch (const ENetError&) {
-    result = false;
-  }
-  EXPECT_FALSE(result);
-  ASSERT_TRUE(Serve([&] { return Disconnects > 0 && !Client->InfoClient().Reading(); }));
-  EXPECT_EQ(Disconnects, 1);
-  EXPECT_EQ(Client->BusCount(), 0);
-  EXPECT_FALSE(Client->Connected());
-}
-
-TEST_F(Accessoires, EventHandlerThatDisconnectsLeavesNothingDangling) {
-  TMoBaSRCPAccessoires& accessoires = Bus1();
-  (void)accessoires;
-  OnEvent = [this](TMoBaSRCPSolenoid&) {
-    ScriptTerm();
-    Client->Disconnect();
+  Client->OnAccessoireTerm = [&](TMoBaSRCPClient&, TMoBaSRCPSolenoid& Record) {
+    Events.push_back("term " + Describe(Record));
+    countDuringTerm = accessoires.Count();
   };
-  ASSERT_TRUE(Push("4.000 100 INFO 1 GA 12 0 1"));
-  ASSERT_TRUE(Serve([&] { return !Client->InfoClient().Reading(); }));
-  EXPECT_EQ(Client->BusCount(), 0);
-  EXPECT_EQ(Disconnects, 1);
-  EXPECT_EQ(Events.size(), 1u);
+  ASSERT_TRUE(Push("5.000 102 INFO 1 GA 12"));
+  ASSERT_TRUE(Push("5.100 102 INFO 1 GA 77"));  // unknown: nothing
+  EXPECT_EQ(countDuringTerm, 2);
+  EXPECT_EQ(accessoires.FindSolenoid(12), nullptr);
+  EXPECT_EQ(accessoires.Count(), 2);
+  EXPECT_EQ(Events, (Strings{"change 9 ports 0,1 active 1 uninitialized",
+                             "init 9 ports 0,1 active 1 activ",
+                             "init 12 ports 0,0 active 0 initialized",
+                             "change 12 ports 1,0 active 0 activ",
+                             "lock 13 ports 0,0 active 0 uninitialized",
+                             "unlock 13 ports 0,0 active 0 uninitialized",
+                             "term 12 ports 1,0 active 0 terminated"}));
+
+  // A negative delay gives records none.
+  accessoires.SetAccessoireDelayTime(-5);
+  ASSERT_TRUE(Push("6.000 101 INFO 1 GA 3 M"));
+  EXPECT_EQ(accessoires.FindSolenoid(3)->ActivationTime(), 0u);
+}
+
+TEST_F(Accessoires, FeedbackReportsGrowTheContactsAndAreAllTold) {
+  TMoBaSRCPFeedbacks& feedbacks = *Bus(8, "FB").Feedbacks();
+  for (const char* line : {"2.000 100 INFO 8 FB 5 1", "2.100 100 INFO 8 FB 0 1",
+                           "2.100 100 INFO 8 FB -4 1", "2.100 100 INFO 8 FB 65537 1",
+                           "2.100 100 INFO 9 FB 6 1", "2.000 100 INFO 8 FB 5 0",
+                           "1.500 100 INFO 8 FB 5 0", "2.500 100 INFO 8 FB 5 1",
+                           "2.600 100 INFO 8 FB 2 1"})
+    ASSERT_TRUE(Push(line));
+  ASSERT_EQ(feedbacks.Count(), 5);
+  for (int32_t i = 0; i < 5; ++i) {
+    EXPECT_EQ(feedbacks.FeedbackClient().ContactValue(i), i == 4 || i == 1 ? 1 : 0);
+    EXPECT_EQ(feedbacks.Items(i).Address(), i + 1);
+    EXPECT_EQ(feedbacks.Items(i).Bus(), 8);
+  }
+  EXPECT_EQ(feedbacks.Items(4).TimeStamp(), 2.5);
+  EXPECT_EQ(feedbacks.Items(0).TimeStamp(), 0.0);
+  EXPECT_THROW(feedbacks.Items(5), std::out_of_range);
+  EXPECT_EQ(Events, (Strings{"change 5=1 bus 8 changed", "change 5=1 bus 8", "change 5=1 bus 8",
+                             "change 5=1 bus 8", "change 2=1 bus 8 changed"}));
+
+  ASSERT_TRUE(Push("2.700 100 INFO 8 FB 65536 1"));
+  EXPECT_EQ(feedbacks.Count(), 65536);
+  EXPECT_EQ(feedbacks.Items(65535).Address(), 65536);
+  ASSERT_TRUE(Push("3.000 101 INFO 8 FB"));
+  EXPECT_TRUE(feedbacks.Enabled());
+  ASSERT_TRUE(Push("3.100 102 INFO 8 FB"));
+  EXPECT_FALSE(feedbacks.Enabled());
+  EXPECT_EQ(Strings(Events.end() - 2, Events.end()),
+            (Strings{"init 0=-1 bus 8 changed", "term 0=-1 bus 8 changed"}));
+}
+
+TEST_F(Accessoires, FeedbackReportingIsSwitchedOnlyWhenItsStateAsks) {
+  TMoBaSRCPFeedbacks& feedbacks = *Bus(8, "FB").Feedbacks();
+  feedbacks.SetEnabled(false);  // a fresh group: nothing to end
+  Cmd().Expect("INIT 8 FB S88").Send("2.000 421 ERROR unsupported device");
+  feedbacks.SetEnabled(true);
+  EXPECT_FALSE(feedbacks.Enabled());
+  feedbacks.SetInitString("S88 LPT1 2");
+  Cmd().Expect("INIT 8 FB S88 LPT1 2").Send("2.100 200 OK");
+  feedbacks.SetEnabled(true);
+  feedbacks.SetEnabled(true);
+  EXPECT_TRUE(feedbacks.Enabled());
+  Cmd().Expect("TERM 8 FB").Send("2.200 499 ERROR unspecified error");
+  feedbacks.SetEnabled(false);
+  EXPECT_FALSE(feedbacks.Enabled());
+  EXPECT_TRUE(Cmd().Done());
+  EXPECT_EQ(CommandsSent(), (Strings{"INIT 8 FB S88", "INIT 8 FB S88 LPT1 2", "TERM 8 FB"}));
 }
 
 }  // namespace

@@ -1,26 +1,49 @@
 #pragma once
 // What the railway client tests share: the main thread's queue, a scripted
-// SRCP server, a profile store of their own and a client aimed at the
-// server. Connection(0) of the server is the command session, Connection(1)
-// the information session: the client connects them in that order.
+// SRCP server, a profile store and a loco catalogue of their own, a client
+// aimed at the server, and a record of every client event with what its
+// record held when it fired. Connection(0) of the server is the command
+// session, Connection(1) the information session: the client connects them
+// in that order.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
+#include "client/Accessoires.h"
 #include "client/Bus.h"
 #include "client/Client.h"
+#include "client/Feedbacks.h"
+#include "client/Locos.h"
+#include "client/Power.h"
+#include "client/Time.h"
 #include "common/TempDir.h"
+#include "devices/Catalogue.h"
 #include "devices/Profiles.h"
 #include "platform/MainThreadQueue.h"
+#include "platform/NetErrors.h"
 #include "srcp/ScriptedServer.h"
 
 namespace tenvarra::test {
+
+using Strings = std::vector<std::string>;
+
+inline const char* StateName(TMoBaSRCPState State) {
+  switch (State) {
+    case mssInitialized: return "initialized";
+    case mssActivNoRead: return "activ";
+    case mssUninitilized: return "uninitialized";
+    case mssTerminated: return "terminated";
+  }
+  return "?";
+}
 
 class TClientTest : public ::testing::Test {
 protected:
@@ -29,84 +52,166 @@ protected:
   static constexpr int InfoSession = 2;
 
   TClientTest() {
+    FillDefaultLocoProtocols(Catalogue);
+    // Records point into this catalogue; earlier tests may have appended to it.
+    FillDefaultSolenoidProtocols(MoBaSolenoidProtocols());
     Client->SetHost("127.0.0.1");
     Client->SetPort(Server.Port());
     Client->CommandClient().SetReplyTimeout(WaitMs);
     Client->SetLogEnabled(true);
-    Client->SetOnCmdLog([this](TSRCPBaseClient&, const std::string& Text) {
-      CmdLog.push_back(Text);
-    });
-    Client->SetOnInfoLog([this](TSRCPBaseClient&, const std::string& Text) {
-      InfoLog.push_back(Text);
-    });
+    Client->SetOnCmdLog([this](TSRCPBaseClient&, const std::string& T) { CmdLog.push_back(T); });
+    Client->SetOnInfoLog([this](TSRCPBaseClient&, const std::string& T) { InfoLog.push_back(T); });
     Client->OnDisconnect = [this](TMoBaSRCPClient& Sender) {
       ++Disconnects;
       DisconnectOnMainThread = Sender.Queue().IsMainThread();
-      BusesWhenDisconnected = Sender.BusCount();
     };
+    Client->OnConnected = [this](TMoBaSRCPClient& Sender) {
+      Events.push_back("connected, buses " + std::to_string(Sender.BusCount()));
+    };
+    Client->OnBusInit = [this](TMoBaSRCPClient&, TMoBaSRCPBus& Bus) {
+      Events.push_back("bus " + std::to_string(Bus.Bus()));
+    };
+    Client->OnBusPowerChange = [this](TMoBaSRCPClient&, TMoBaSRCPBus& Bus) {
+      // Inside the container's creation the bus does not hold it yet.
+      const char* state = !Bus.Power() ? " (new)" : Bus.Power()->PowerOn() ? " on" : " off";
+      Events.push_back("power " + std::to_string(Bus.Bus()) + state);
+    };
+    Client->OnBusConfigChange = [this](TMoBaSRCPClient&, TMoBaSRCPBus& Bus) {
+      Events.push_back("config " + std::to_string(Bus.Bus()));
+    };
+    Note(Client->OnLocoInit, "init"), Note(Client->OnLocoTerm, "term");
+    Note(Client->OnLocoChange, "change"), Note(Client->OnLocoLock, "lock");
+    Note(Client->OnLocoUnlock, "unlock");
+    Note(Client->OnAccessoireInit, "init"), Note(Client->OnAccessoireTerm, "term");
+    Note(Client->OnAccessoireChange, "change"), Note(Client->OnAccessoireLock, "lock");
+    Note(Client->OnAccessoireUnlock, "unlock");
+    Note(Client->OnFeedbackInit, "init"), Note(Client->OnFeedbackTerm, "term");
+    Note(Client->OnFeedbackChange, "change");
   }
 
-  // Ends the client while the server still answers its TERM SESSION.
+  // Ends the client while the server still answers its TERM SESSION, and
+  // before the catalogue its records point into.
   ~TClientTest() override {
     if (Client && Client->CommandClient().Connected()) ScriptTerm();
     Client.reset();
   }
 
+  template <class Record>
+  void Note(std::function<void(TMoBaSRCPClient&, Record&)>& Event, const char* What) {
+    Event = [this, What](TMoBaSRCPClient& Sender, Record& R) {
+      EXPECT_EQ(&Sender, Client.get());
+      Events.push_back(std::string(What) + " " + Describe(R));
+      if constexpr (std::is_same_v<Record, TMoBaSRCPLoco>) {
+        if (OnLoco) OnLoco(R);
+      }
+    };
+  }
+
+  // Address, state, protocol, drive mode, speed with its scale (and the
+  // step, which only a protocol bounds), the functions, the lock.
+  static std::string Describe(const TMoBaSRCPLoco& R) {
+    std::string functions;
+    for (int32_t i = 0; i < R.FunctionCount(); ++i) functions += R.FunctionState(i) ? '1' : '0';
+    const TMoBaBaseProtocol* protocol = R.Protocol();
+    return std::to_string(R.Address()) + " " + StateName(R.SRCPState()) + " [" +
+           (protocol ? protocol->Name : "none") + "] " + DriveModeName(R.DriveMode()) + " V " +
+           std::to_string(R.Speed()) + "/" + std::to_string(R.MaxSpeed()) +
+           (protocol ? " step " + std::to_string(R.SpeedStep()) : "") + " F " +
+           (functions.size() > 8 ? std::to_string(functions.size()) : functions) +
+           (R.Locked() ? " locked by " + std::to_string(R.LockID()) : "");
+  }
+  static std::string Describe(const TMoBaSRCPSolenoid& R) {
+    return std::to_string(R.Address()) + " ports " + std::to_string(R.PortValue(0)) + "," +
+           std::to_string(R.PortValue(1)) + " active " + std::to_string(R.ActivePort()) + " " +
+           StateName(R.SRCPState());
+  }
+  static std::string Describe(const TMoBaSRCPFeedback& R) {
+    return std::to_string(R.Address()) + "=" + std::to_string(R.IsActiv()) + " bus " +
+           std::to_string(R.Bus()) + (R.ChangedState() ? " changed" : "");
+  }
+
   TScriptedConnection& Cmd() { return Server.Connection(0); }
   TScriptedConnection& Info() { return Server.Connection(1); }
-
-  // The server's side of both handshakes; steps for the command session
-  // that Connect waits for (GET DESCRIPTION with QueryServer) go between
-  // this and Connect.
-  void ScriptHandshakes() {
-    Cmd().Handshake("COMMAND", CmdSession);
-    Info().Handshake("INFO", InfoSession);
-  }
 
   // Scripts both handshakes, connects and waits until the server has run
   // its handshake steps.
   void ConnectClient() {
-    ScriptHandshakes();
+    Cmd().Handshake("COMMAND", CmdSession);
+    Info().Handshake("INFO", InfoSession);
     Client->Connect();
     ASSERT_TRUE(Client->Connected());
     ASSERT_TRUE(Cmd().Done());
     ASSERT_TRUE(Info().Done());
   }
 
-  // The server's answer to the client's TERM SESSION.
+  // Connects and lets the server describe bus Number; no events so far.
+  TMoBaSRCPBus& Bus(int Number, const std::string& Groups) {
+    ConnectClient();
+    if (!Push("1.000 100 INFO " + std::to_string(Number) + " DESCRIPTION " + Groups))
+      throw std::logic_error("no description");
+    Events.clear();
+    return *Client->BusByNumber(Number);
+  }
+  TMoBaSRCPLocos& Locos() {
+    TMoBaSRCPLocos& locos = *Bus(1, "GL").Locos();
+    locos.LocoClient().SetCatalogue(Catalogue);
+    return locos;
+  }
+
   void ScriptTerm() {
     Cmd().Expect("TERM 0 SESSION " + std::to_string(CmdSession)).Send("9.000 200 OK");
   }
 
-  // Runs the main thread's queue until Done holds; false after WaitMs.
   bool Serve(const std::function<bool()>& Done) { return Queue.ServeUntil(Done, WaitMs); }
 
   // Sends Line on the information session and serves the queue until the
   // client has taken it (it logs a line before handing it on).
   bool Push(const std::string& Line) {
-    const auto seen = InfoSeen(Line);
+    const auto seen = std::count(InfoLog.begin(), InfoLog.end(), "Rec: " + Line);
     Info().Send(Line);
-    return Serve([&] { return InfoSeen(Line) > seen; });
+    return Serve([&] { return std::count(InfoLog.begin(), InfoLog.end(), "Rec: " + Line) > seen; });
   }
-  std::ptrdiff_t InfoSeen(const std::string& Line) const {
-    return std::count(InfoLog.begin(), InfoLog.end(), "Rec: " + Line);
+  // The lines sent on the command session, the handshake's left out.
+  Strings CommandsSent() const {
+    Strings sent;
+    for (const std::string& line : CmdLog)
+      if (line.rfind("Snd: ", 0) == 0 && line.rfind("Snd: SET PROTOCOL", 0) != 0 &&
+          line.rfind("Snd: SET CONNECTIONMODE", 0) != 0 && line != "Snd: GO")
+        sent.push_back(line.substr(5));
+    return sent;
   }
-  // How often the client sent Line on the command session.
-  std::ptrdiff_t Sent(const std::string& Line) const {
-    return std::count(CmdLog.begin(), CmdLog.end(), "Snd: " + Line);
+  // Serves the queue until the buses taken out of the list are gone too:
+  // their device groups have left the information session.
+  bool BusObjectsGone() {
+    return Serve([&] { return Client->InfoClient().Listeners().empty(); });
+  }
+
+  const TMoBaLocoProtocol* Protocol(const std::string& Name) const {
+    for (int32_t i = 0; i < Catalogue.Count(); ++i)
+      if (Catalogue.Items(i)->Name == Name) return Catalogue.Items(i);
+    throw std::logic_error("no protocol " + Name);
+  }
+  std::unique_ptr<TMoBaAdvancedLoco> MakeLoco(const std::string& ProtocolName, int32_t Address,
+                                              TMoBaDriveMode Mode, int32_t SpeedStep) const {
+    auto loco = std::make_unique<TMoBaAdvancedLoco>();
+    loco->SetProtocol(Protocol(ProtocolName));
+    loco->SetAddress(Address);
+    loco->SetDriveMode(Mode);
+    loco->SetSpeedStep(SpeedStep);
+    return loco;
   }
 
   TMainThreadQueue Queue;  // first: sessions post to it until they are gone
   TScriptedServer Server;
   TTempDir ProfileDir;
   TMoBaProfiles Profiles{ProfileDir.Path()};
+  TMoBaLocoProtocolList Catalogue{true, &Profiles};
   std::unique_ptr<TMoBaSRCPClient> Client = std::make_unique<TMoBaSRCPClient>(Queue, &Profiles);
 
-  std::vector<std::string> CmdLog;
-  std::vector<std::string> InfoLog;
+  Strings CmdLog, InfoLog, Events;
+  std::function<void(TMoBaSRCPLoco&)> OnLoco;
   int Disconnects = 0;
   bool DisconnectOnMainThread = false;
-  int32_t BusesWhenDisconnected = -1;
 };
 
 }  // namespace tenvarra::test
