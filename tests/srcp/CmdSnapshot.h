@@ -9,12 +9,11 @@
 
 namespace tenvarra {
 
-// WithSurvivors: also the values a parse keeps when its line lacks them.
-inline std::string CmdSnapshot(const TSRCPCmd& Cmd, bool WithSurvivors) {
+// Leaves out time stamp, bus and address, which a parse keeps when its line lacks them.
+inline std::string CmdSnapshot(const TSRCPCmd& Cmd) {
   std::ostringstream s;
   s << "kind=" << int(Cmd.Kind()) << " group=" << int(Cmd.Group()) << " version=" << int(Cmd.Version())
     << " code=" << Cmd.Code << " answer=" << Cmd.IsAnswer << " text=[" << Cmd.Text << "]";
-  if (WithSurvivors) s << " time=" << Cmd.Timestamp << " bus=" << Cmd.Bus << " addr=" << Cmd.Address;
   const auto& fb = Cmd.Feedback();
   s << " | FB " << fb.Value << ' ' << fb.Delay;
   const auto& ga = Cmd.Accessoire();

@@ -123,11 +123,11 @@ TEST(RoundTripTest, EveryRowOfTheSyntaxTable) {
         EXPECT_FALSE(cmd.IsError());
         EXPECT_EQ(cmd.Kind(), row->Kind);
         EXPECT_EQ(cmd.IsAnswer, answer);
-        if (row->Kind != mkOk) EXPECT_EQ(cmd.Group(), group);
-        if (RowHas(*row, pkBus)) EXPECT_EQ(cmd.Bus, 1);
-        if (RowHas(*row, pkAddress)) EXPECT_EQ(cmd.Address, 3);
-        if (RowHas(*row, pkText)) EXPECT_EQ(cmd.Text, group == dgWelcome ? line : out.Text);
-        if (RowHas(*row, pkTime)) EXPECT_DOUBLE_EQ(cmd.Timestamp, 5.25);
+        if (row->Kind != mkOk) { EXPECT_EQ(cmd.Group(), group); }
+        if (RowHas(*row, pkBus)) { EXPECT_EQ(cmd.Bus, 1); }
+        if (RowHas(*row, pkAddress)) { EXPECT_EQ(cmd.Address, 3); }
+        if (RowHas(*row, pkText)) { EXPECT_EQ(cmd.Text, group == dgWelcome ? line : out.Text); }
+        if (RowHas(*row, pkTime)) { EXPECT_DOUBLE_EQ(cmd.Timestamp, 5.25); }
         EXPECT_EQ(cmd.Format(), line);
       }
       ++tested;

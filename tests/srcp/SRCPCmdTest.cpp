@@ -27,9 +27,6 @@ TEST(SRCPCmdTest, FormatsLeaveNoBlankForUnsetValues) {
   cmd.Code = 17;
   EXPECT_EQ(cmd.Format(), "699 ERROR internal error");
   EXPECT_EQ(cmd.Code, 17);
-  cmd.SetCommand(mkErrWrongValue);
-  cmd.Timestamp = 5.25;
-  EXPECT_EQ(cmd.Format(), "5.250 412 ERROR wrong value");
   cmd.SetVersion(cv073);  // no syntax table
   cmd.SetGroup(dgPower);
   cmd.SetCommand(mkGet);
@@ -63,7 +60,7 @@ TEST(SRCPCmdTest, ParseOutcomes) {
     cmd.SetVersion(cv082);
     EXPECT_EQ(cmd.Parse(c.Line), c.Parsed) << c.Line;
     EXPECT_EQ(cmd.Kind(), c.Kind) << c.Line;
-    if (c.Code >= 0) EXPECT_EQ(cmd.Code, c.Code) << c.Line;
+    if (c.Code >= 0) { EXPECT_EQ(cmd.Code, c.Code) << c.Line; }
   }
   TSRCPCmd unset;  // replies need the version's codes
   EXPECT_FALSE(unset.Parse("5.250 200 OK"));
@@ -100,7 +97,7 @@ TEST(SRCPCmdTest, ReuseLeavesNothingOfEarlierLines) {
       TSRCPCmd fresh;
       fresh.SetVersion(cv082);
       EXPECT_EQ(reused.Parse(line), fresh.Parse(line)) << line;
-      EXPECT_EQ(CmdSnapshot(reused, false), CmdSnapshot(fresh, false)) << line;
+      EXPECT_EQ(CmdSnapshot(reused), CmdSnapshot(fresh)) << line;
     }
   EXPECT_DOUBLE_EQ(reused.Timestamp, 6.5);
   EXPECT_EQ(reused.Bus, 1);

@@ -26,7 +26,7 @@ TEST(SyntaxTableTest, RowsAreWellFormed) {
       } else if (!IsAnswerKind(row->Kind)) {
         EXPECT_EQ(row->Params[0], pkWord);
       }
-      if (row->Kind >= mkInfoState && row->Kind <= mkInfoResult) EXPECT_EQ(row->Params[4], pkGroup);
+      if (row->Kind >= mkInfoState && row->Kind <= mkInfoResult) { EXPECT_EQ(row->Params[4], pkGroup); }
     }
   }
   EXPECT_EQ(SRCPSyntax082.FindRow(dgLoco, mkWait), nullptr);
