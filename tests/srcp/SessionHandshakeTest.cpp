@@ -130,21 +130,5 @@ TEST_F(SessionHandshakeTest, StalledServerIsNotResponding) {
   EXPECT_TRUE(Peer.Done());
 }
 
-TEST_F(SessionHandshakeTest, InfoSessionAsksForInfoAndEndsWithoutTerm) {
-  TSRCPInfoClient info(Queue);
-  Aim(info);
-  TSessionRecorder record(info);
-  Peer.Handshake("INFO", 8);
-  info.Connect();
-  ASSERT_TRUE(Peer.Done());
-  EXPECT_TRUE(info.Reading());
-  EXPECT_EQ(info.SessionId(), 8);
-  Peer.ExpectClosed();
-  info.Disconnect();
-  EXPECT_TRUE(Peer.Done());
-  EXPECT_FALSE(info.Reading());
-  EXPECT_EQ(record.Disconnects, 1);
-}
-
 }  // namespace
 }  // namespace tenvarra::test
