@@ -107,13 +107,19 @@ void TMoBaSRCPAccessoireClient::FillGet() {
 }
 
 void TMoBaSRCPAccessoireClient::FillSet() {
-  SetAddress(FSolenoid->Address());
-  Port = FSolenoid->ActivePort();
-  Value = FSolenoid->PortValue(Port);
-  // The wire's delay is a signed number; a longer time is the longest it can say.
-  constexpr auto maxDelay = static_cast<uint32_t>(std::numeric_limits<int32_t>::max());
-  const uint32_t time = FSolenoid->ActivationTime();
-  Delay = static_cast<int32_t>(time > maxDelay ? maxDelay : time);
+  if (!SetRetry()) {
+    FRequest.Address = FSolenoid->Address();
+    FRequest.Port = FSolenoid->ActivePort();
+    FRequest.Value = FSolenoid->PortValue(FRequest.Port);
+    // The wire's delay is a signed number; a longer time is the longest it can say.
+    constexpr auto maxDelay = static_cast<uint32_t>(std::numeric_limits<int32_t>::max());
+    const uint32_t time = FSolenoid->ActivationTime();
+    FRequest.Delay = static_cast<int32_t>(time > maxDelay ? maxDelay : time);
+  }
+  SetAddress(FRequest.Address);
+  Port = FRequest.Port;
+  Value = FRequest.Value;
+  Delay = FRequest.Delay;
   TSRCPCustomAccessoire::FillSet();
 }
 

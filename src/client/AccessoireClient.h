@@ -50,6 +50,14 @@ protected:
 
 private:
   std::unique_ptr<TMoBaAdvancedSolenoid> FSolenoid;
+  // What the last SET asked for: the SET repeated after a refusal asks for
+  // it again, not for the state that the GET in between read into FSolenoid.
+  struct TRequest {
+    int32_t Address = 0;
+    int32_t Port = 0;
+    int32_t Value = 0;
+    int32_t Delay = 0;
+  } FRequest;
 };
 
 }  // namespace tenvarra

@@ -137,6 +137,14 @@ TEST_F(Accessoires, FailedSwitchesLeaveNoPendingCopyAndInitCarriesOnlyKnownLette
   }
   EXPECT_TRUE(Cmd().Done());
   EXPECT_EQ(accessoires.Count(), 0);
+
+  // A SET refused with 415 is repeated with what was asked for, not with the
+  // port that the GET in between reports.
+  Cmd().Expect("SET 1 GA 9 1 1 200").Send("2.200 415 ERROR forbidden");
+  Cmd().Expect("GET 1 GA 9 1").Send("2.210 100 INFO 1 GA 9 0 1");
+  Cmd().Expect("SET 1 GA 9 1 1 200").Send("2.220 200 OK");
+  EXPECT_TRUE(accessoires.SetSolenoid(*Switched(9, 1, 200)));
+  EXPECT_TRUE(Cmd().Done());
 }
 
 TEST_F(Accessoires, AnOlderReportNeverOverwritesANewerOneForItsPort) {
