@@ -12,6 +12,15 @@ void TSRCPCustomPower::ReadValues(TSRCPCmd& Msg) {
 }
 
 void TSRCPCustomPower::FillGet() { Cmd().Power().PowerOn = FPowerOn; }
-void TSRCPCustomPower::FillSet() { Cmd().Power().PowerOn = FPowerOn; }
+void TSRCPCustomPower::FillSet() {
+  // The SET repeated after a refusal asks again for what the first one asked
+  // for: the GET in between has read the server's state into FPowerOn, and
+  // sending that back would report a switch that never happened as done.
+  if (SetRetry())
+    FPowerOn = FRequestedPowerOn;
+  else
+    FRequestedPowerOn = FPowerOn;
+  Cmd().Power().PowerOn = FPowerOn;
+}
 
 }  // namespace tenvarra

@@ -20,6 +20,9 @@ protected:
 
   // The state last reported, or the one the next SET asks for.
   bool FPowerOn = false;
+
+private:
+  bool FRequestedPowerOn = false;  // what the outer SET asked for
 };
 
 // The form the railway client uses. Writing PowerOn only stores it; SendSet
