@@ -26,10 +26,9 @@ TEST(MainThreadQueueTest, WorkersHandOverCallsThatRunOnTheMainThreadWithValueOrE
   std::vector<std::thread> workers;
   for (int w = 0; w < 4; ++w) {
     workers.emplace_back([&] {
-      for (int i = 1; i <= 200; ++i) {
-        // -1 tells a call that ran on the wrong thread.
+      // -1 tells a call that ran on the wrong thread.
+      for (int i = 1; i <= 200; ++i)
         EXPECT_GE(queue.Synchronize([&] { return queue.IsMainThread() ? ++counter : -1; }), i);
-      }
       EXPECT_THROW(queue.Synchronize([] { throw std::invalid_argument("bad line"); }),
                    std::invalid_argument);
       --running;

@@ -68,9 +68,7 @@ TEST_F(GroupBindingTest, GroupMayBeDestroyedByItsOwnEvent) {
 TEST_F(GroupBindingTest, FeedbackStoreKeepsTheNewestValuePerContact) {
   Connect();
   TSRCPCustomFeedback feedback;
-  feedback.SetBus(1);
-  feedback.SetEventMode(semBus);
-  feedback.SetInfoClient(Info.get());
+  Listen(feedback, 1, semBus);
   TGroupEvents events(feedback);
 
   Push("5.000 100 INFO 1 FB 5 1");

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <utility>
@@ -36,11 +37,8 @@ protected:
   static constexpr int WaitMs = 5000;
   static constexpr int CommandSessionId = 7;
 
-  TGroupTest()
-      : Command(std::make_unique<TSRCPCommandClient>(Queue)),
-        Info(std::make_unique<TSRCPInfoClient>(Queue)) {
-    for (TSRCPBaseClient* client : {static_cast<TSRCPBaseClient*>(Command.get()),
-                                    static_cast<TSRCPBaseClient*>(Info.get())}) {
+  TGroupTest() {
+    for (TSRCPBaseClient* client : std::initializer_list<TSRCPBaseClient*>{Command.get(), Info.get()}) {
       client->SetHost("127.0.0.1");
       client->SetPort(Server.Port());
       client->SetLogEnabled(true);
@@ -55,8 +53,7 @@ protected:
   // The command session is the first connection, the information session the second.
   // The handshake's traffic is not logged.
   void Connect() {
-    auto hook = std::move(OnCommandLog);
-    OnCommandLog = nullptr;
+    auto hook = std::exchange(OnCommandLog, nullptr);
     Server.Connection(0).Handshake("COMMAND", CommandSessionId);
     Command->Connect();
     ASSERT_TRUE(Command->Connected());
@@ -66,6 +63,13 @@ protected:
     CommandLog.clear();
     InfoLog.clear();
     OnCommandLog = std::move(hook);
+  }
+
+  // Group takes the information lines of Bus, filtered by Mode.
+  void Listen(TSRCPBaseDeviceGroup& Group, int32_t Bus, TSRCPEventMode Mode) {
+    Group.SetBus(Bus);
+    Group.SetEventMode(Mode);
+    Group.SetInfoClient(Info.get());
   }
 
   TScriptedConnection& CommandPeer() { return Server.Connection(0); }
@@ -107,8 +111,8 @@ protected:
 
   TMainThreadQueue Queue;  // first: the sessions use it until they are gone
   TScriptedServer Server;
-  std::unique_ptr<TSRCPCommandClient> Command;
-  std::unique_ptr<TSRCPInfoClient> Info;
+  std::unique_ptr<TSRCPCommandClient> Command = std::make_unique<TSRCPCommandClient>(Queue);
+  std::unique_ptr<TSRCPInfoClient> Info = std::make_unique<TSRCPInfoClient>(Queue);
   std::vector<std::string> CommandLog;
   std::vector<std::string> InfoLog;
   std::function<void(const std::string& Text)> OnCommandLog;

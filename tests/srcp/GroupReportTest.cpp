@@ -15,21 +15,25 @@ namespace {
 
 using TSeen = std::vector<std::string>;
 
-class GroupReportTest : public TGroupTest {
-protected:
-  void Listen(TSRCPBaseDeviceGroup& Group, int32_t Bus, TSRCPEventMode Mode) {
-    Group.SetBus(Bus);
-    Group.SetEventMode(Mode);
-    Group.SetInfoClient(Info.get());
-  }
-};
+class GroupReportTest : public TGroupTest {};
 
-TEST_F(GroupReportTest, ExactLocoTakesOnlyItsAddressAndNewerReports) {
+TEST_F(GroupReportTest, ExactLocoTakesOnlyItsAddressAndNewerReportsAndLocks) {
   Connect();
   TSRCPCustomLoco loco;
   loco.SetAddress(3);
   Listen(loco, 1, semExact);
   TGroupEvents events(loco);
+  // Lock lines reach the locked device's group.
+  Push("5.250 100 INFO 1 LOCK GL 3 60 7");
+  EXPECT_EQ(loco.LockSessionId(), 7);
+  Push("5.260 101 INFO 1 LOCK GL 3 60");  // names no holder; the known one stays
+  Push("5.260 102 INFO 1 LOCK GL 3");     // not newer than the last lock
+  Push("5.300 102 INFO 1 LOCK GL 4");     // another loco
+  EXPECT_EQ(loco.LockSessionId(), 7);
+  Push("5.300 102 INFO 1 LOCK GL 3");
+  EXPECT_EQ(loco.LockSessionId(), -1);
+  EXPECT_EQ(events.Seen, (TSeen{"lock", "lock", "unlock"}));
+  events.Seen.clear();
   Push("5.250 100 INFO 1 GL 3 1 50 100 0 1 0 0");
   Push("5.250 100 INFO 1 GL 3 0 20 100 1");  // not newer
   Push("6.000 100 INFO 1 GL 4 0 20 100 1");  // another loco
@@ -48,23 +52,6 @@ TEST_F(GroupReportTest, ExactLocoTakesOnlyItsAddressAndNewerReports) {
   EXPECT_EQ(loco.DeviceState(), sdsTerminated);
   EXPECT_EQ(loco.Address(), 5);
   EXPECT_EQ(events.Seen, (TSeen{"change", "change", "change", "init", "term"}));
-}
-
-TEST_F(GroupReportTest, LockLinesReachTheLockedDevicesGroup) {
-  Connect();
-  TSRCPCustomLoco loco;
-  loco.SetAddress(3);
-  Listen(loco, 1, semExact);
-  TGroupEvents events(loco);
-  Push("5.250 100 INFO 1 LOCK GL 3 60 7");
-  EXPECT_EQ(loco.LockSessionId(), 7);
-  Push("5.260 101 INFO 1 LOCK GL 3 60");  // names no holder; the known one stays
-  Push("5.260 102 INFO 1 LOCK GL 3");     // not newer than the last lock
-  Push("5.300 102 INFO 1 LOCK GL 4");     // another loco
-  EXPECT_EQ(loco.LockSessionId(), 7);
-  Push("5.300 102 INFO 1 LOCK GL 3");
-  EXPECT_EQ(loco.LockSessionId(), -1);
-  EXPECT_EQ(events.Seen, (TSeen{"lock", "lock", "unlock"}));
 }
 
 TEST_F(GroupReportTest, EachSortOfReportHasItsOwnAge) {

@@ -41,12 +41,11 @@ TEST_F(InfoSessionTest, AServerStallingInTheHandshakeIsNotRespondingButLaterSile
   Peer.Send("srcpd; SRCP 0.8.2").Expect("SET PROTOCOL SRCP 0.8.2");
   EXPECT_THROW(Info->Connect(), ESRCPClientConnectError);
   EXPECT_FALSE(Info->Reading());
-  TScriptedConnection& next = Server.Connection(1);
-  next.Handshake("INFO", 9);
+  Server.Connection(1).Handshake("INFO", 9);
   Info->Connect();
   ASSERT_TRUE(Info->Reading());
   EXPECT_FALSE(Queue.ServeUntil([&] { return !Info->Connected(); }, 400));
-  next.Send(LocoBus1);
+  Server.Connection(1).Send(LocoBus1);
   EXPECT_TRUE(Serve([&] { return Logged(LocoBus1); }));
 }
 
@@ -61,10 +60,8 @@ TEST_F(InfoSessionTest, LinesReachTheirListenersByGroupBusModeAndLockedGroup) {
   }
   ConnectInfo();
   const std::string locked = "5.400 100 INFO 1 LOCK GL 3 60 7";
-  ASSERT_TRUE(Push(LocoBus1));
-  ASSERT_TRUE(Push(LocoBus2));
-  ASSERT_TRUE(Push(locked));
-  ASSERT_TRUE(Push("5.500 416 ERROR no data"));
+  for (const std::string line : {LocoBus1, LocoBus2, locked.c_str(), "5.500 416 ERROR no data"})
+    ASSERT_TRUE(Push(line));
   EXPECT_EQ(exact1.Taken, (std::vector<std::string>{LocoBus1, locked}));
   EXPECT_EQ(exact2.Taken, std::vector<std::string>{LocoBus2});
   EXPECT_EQ(bus1.Taken, (std::vector<std::string>{LocoBus1, locked}));
@@ -113,8 +110,7 @@ TEST_F(InfoSessionTest, ServerClosingIsReportedOnTheMainThreadAfterTheReaderEnde
   Queue.PollOnce(0);
   EXPECT_EQ(Record.Disconnects, 1);
   // The session can be connected anew, and an overlong line ends it.
-  TScriptedConnection& again = Server.Connection(1);
-  again.Handshake("INFO", 9).SendRaw(std::string(70 * 1024, 'i'));
+  Server.Connection(1).Handshake("INFO", 9).SendRaw(std::string(70 * 1024, 'i'));
   Info->Connect();
   ASSERT_TRUE(Serve([&] { return Record.Disconnects == 2; }));
   EXPECT_FALSE(Info->Reading());
@@ -142,8 +138,7 @@ TEST_F(InfoSessionTest, DisconnectFromAListenerDoesNotWaitForTheWaitingReader) {
   Peer.ExpectClosed();
   EXPECT_TRUE(Peer.Done());
   power.OnTaken = nullptr;
-  TScriptedConnection& again = Server.Connection(1);
-  again.Handshake("INFO", 9).Send("6.000 100 INFO 1 POWER OFF");
+  Server.Connection(1).Handshake("INFO", 9).Send("6.000 100 INFO 1 POWER OFF");
   Info->Connect();
   ASSERT_TRUE(Serve([&] { return power.Taken.size() == 2; }));
 }

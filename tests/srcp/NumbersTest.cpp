@@ -14,9 +14,7 @@ namespace tenvarra {
 namespace {
 
 TEST(NumbersTest, IntegersSpellAndReadBack) {
-  EXPECT_EQ(IntToSRCP(-1), "");
-  EXPECT_EQ(IntToSRCP(-4), "");
-  EXPECT_EQ(IntToSRCP(std::numeric_limits<int32_t>::min()), "");
+  for (int32_t unset : {-1, -4, std::numeric_limits<int32_t>::min()}) EXPECT_EQ(IntToSRCP(unset), "") << unset;
   for (int32_t n : {0, 9, 65536, std::numeric_limits<int32_t>::max(), -2, -3}) {
     int32_t back = 0;
     EXPECT_TRUE(SRCPToInt(IntToSRCP(n), back)) << n;

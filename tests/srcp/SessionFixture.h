@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,9 +32,7 @@ public:
   explicit TSessionRecorder(TSRCPBaseClient& Client) {
     Client.SetLogEnabled(true);
     auto record = FRecord;
-    Client.OnLog = [record](TSRCPBaseClient&, const std::string& Text) {
-      record->Events.push_back(Text);
-    };
+    Client.OnLog = [record](TSRCPBaseClient&, const std::string& Text) { record->Events.push_back(Text); };
     Client.OnError = [record](TSRCPBaseClient&) {
       ++record->Errors;
       record->Events.push_back("error");
@@ -89,6 +88,13 @@ protected:
   void Aim(TSRCPBaseClient& Client) {
     Client.SetHost("127.0.0.1");
     Client.SetPort(Server.Port());
+  }
+
+  // What Call raised as an E, if it raised one.
+  template <typename E, typename F>
+  static std::optional<E> ErrorOf(F&& Call) {
+    try { Call(); } catch (const E& Error) { return Error; }
+    return std::nullopt;
   }
 
   // Runs hand-overs on this (the main) thread until Done holds.
