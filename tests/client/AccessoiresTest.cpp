@@ -40,9 +40,7 @@ TEST(SolenoidProtocolCatalogue, FindsAFamilyWithEnoughAddressesOrAppendsAProtoco
     ASSERT_NE(found.back(), nullptr);
     EXPECT_EQ(found.back()->Name, r.Name);
     EXPECT_EQ(list.Count(), r.Count);
-    if (r.SameAs >= 0) {
-      EXPECT_EQ(found.back(), found[r.SameAs]);
-    }
+    EXPECT_EQ(found.back(), r.SameAs < 0 ? found.back() : found[r.SameAs]);
   }
   EXPECT_TRUE(list.Modified());
   EXPECT_EQ(GroupsToText(found[0]->Groups), "1,3");
@@ -61,10 +59,8 @@ protected:
   static std::unique_ptr<TMoBaAdvancedSolenoid> Switched(int32_t Address, int32_t Port,
                                                          uint32_t Time) {
     auto solenoid = std::make_unique<TMoBaAdvancedSolenoid>();
-    solenoid->SetProtocol(&Motorola());
-    solenoid->SetAddress(Address);
-    solenoid->SetActivationTime(Time);
-    solenoid->SetPortValue(Port, 1);
+    solenoid->SetProtocol(&Motorola()), solenoid->SetAddress(Address);
+    solenoid->SetActivationTime(Time), solenoid->SetPortValue(Port, 1);
     return solenoid;
   }
   void ScriptSwitch(const std::string& Init, const std::string& Set) {
@@ -83,10 +79,8 @@ TEST_F(Accessoires, ASwitchSendsItsDelayAndEachReportTakesTheOldestPendingCopy) 
   ScriptSwitch("INIT 1 GA 12 M", "SET 1 GA 12 1 1 300");
   ScriptSwitch("INIT 1 GA 40 M", "SET 1 GA 40 0 1 100");
   ScriptSwitch("INIT 1 GA 12 M", "SET 1 GA 12 0 1 400");
-  ASSERT_TRUE(accessoires.InitSolenoid(*first));
-  ASSERT_TRUE(accessoires.InitSolenoid(*Switched(40, 0, 100)));
-  ASSERT_TRUE(accessoires.InitSolenoid(*Switched(12, 0, 400)));
-  ASSERT_TRUE(Cmd().Done());
+  ASSERT_TRUE(accessoires.InitSolenoid(*first) && accessoires.InitSolenoid(*Switched(40, 0, 100)) &&
+              accessoires.InitSolenoid(*Switched(12, 0, 400)) && Cmd().Done());
   // Records follow the server's reports only.
   EXPECT_EQ(accessoires.Count(), 0);
   ASSERT_EQ(accessoires.PendingCount(), 3);
@@ -97,19 +91,16 @@ TEST_F(Accessoires, ASwitchSendsItsDelayAndEachReportTakesTheOldestPendingCopy) 
   EXPECT_EQ(record.ActivationTime(), 300u);
   ASSERT_EQ(accessoires.PendingCount(), 2);
   EXPECT_EQ(accessoires.Pending(0).Address(), 40);
-  ASSERT_TRUE(Push("2.200 100 INFO 1 GA 12 0 1"));
+  // The server switches the port off after the delay and says so.
+  ASSERT_TRUE(Push({"2.200 100 INFO 1 GA 12 0 1", "2.600 100 INFO 1 GA 12 0 0"}));
   EXPECT_EQ(record.ActivationTime(), 400u);
   ASSERT_EQ(accessoires.PendingCount(), 1);
   EXPECT_THROW(accessoires.Pending(1), std::out_of_range);
-  // The server switches the port off after the delay and says so.
-  ASSERT_TRUE(Push("2.600 100 INFO 1 GA 12 0 0"));
-  EXPECT_EQ(record.ActivationTime(), 400u);
   EXPECT_EQ(Events, (Strings{"change 12 ports 0,1 active 1 uninitialized",
                              "change 12 ports 1,1 active 0 uninitialized",
                              "change 12 ports 0,1 active 0 uninitialized"}));
   // The caller's timer is never started by the container.
-  EXPECT_EQ(activations, 0);
-  EXPECT_FALSE(record.OnActivation);
+  EXPECT_TRUE(activations == 0 && !record.OnActivation);
 }
 
 TEST_F(Accessoires, FailedSwitchesLeaveNoPendingCopyAndInitCarriesOnlyKnownLetters) {
@@ -149,17 +140,13 @@ TEST_F(Accessoires, FailedSwitchesLeaveNoPendingCopyAndInitCarriesOnlyKnownLette
 
 TEST_F(Accessoires, AnOlderReportNeverOverwritesANewerOneForItsPort) {
   TMoBaSRCPAccessoires& accessoires = *Bus(1, "GA").Accessoires();
-  ASSERT_TRUE(Push("5.000 100 INFO 1 GA 7 0 1"));
-  ASSERT_TRUE(Push("4.000 100 INFO 1 GA 7 0 0"));
-  TMoBaSRCPSolenoid& record = *accessoires.FindSolenoid(7);
-  EXPECT_EQ(record.PortValue(0), 1);
   // Port 1 is newer than anything port 0 has seen, so it stays the active
-  // port when port 0 catches up with a report older than port 1's.
-  ASSERT_TRUE(Push("6.000 100 INFO 1 GA 7 1 1"));
-  ASSERT_TRUE(Push("5.500 100 INFO 1 GA 7 0 0"));
-  ASSERT_TRUE(Push("5.600 100 INFO 1 GA 7 9 0"));  // a port it lacks
-  ASSERT_TRUE(Push("7.000 100 INFO 2 GA 7 1 0"));  // another bus
-  EXPECT_EQ(record.PortTimeStamps(), (std::vector<double>{5.5, 6.0}));
+  // port when port 0 catches up with a report older than port 1's. Port 9 it
+  // lacks; bus 2 is another bus.
+  ASSERT_TRUE(Push({"5.000 100 INFO 1 GA 7 0 1", "4.000 100 INFO 1 GA 7 0 0",
+                    "6.000 100 INFO 1 GA 7 1 1", "5.500 100 INFO 1 GA 7 0 0",
+                    "5.600 100 INFO 1 GA 7 9 0", "7.000 100 INFO 2 GA 7 1 0"}));
+  EXPECT_EQ(accessoires.FindSolenoid(7)->PortTimeStamps(), (std::vector<double>{5.5, 6.0}));
   // Every report is told, applied or not.
   EXPECT_EQ(Events, (Strings{"change 7 ports 1,0 active 0 uninitialized",
                              "change 7 ports 1,0 active 0 uninitialized",
@@ -182,9 +169,9 @@ TEST_F(Accessoires, InitLockAndTermReportsShapeTheRecords) {
   EXPECT_TRUE(custom->Groups.test(1));
   EXPECT_EQ(record.PortTimeStamps(), (std::vector<double>{0.0, 3.0, 0.0, 0.0}));
   EXPECT_EQ(record.ActivationTime(), 500u);
-  ASSERT_TRUE(Push("3.200 101 INFO 1 GA 12 M"));  // created by INIT: initialised
+  // 12 created by INIT: initialised.
+  ASSERT_TRUE(Push({"3.200 101 INFO 1 GA 12 M", "3.300 100 INFO 1 GA 12 0 1"}));
   EXPECT_EQ(accessoires.FindSolenoid(12)->Protocol(), &Motorola());
-  ASSERT_TRUE(Push("3.300 100 INFO 1 GA 12 0 1"));
   ASSERT_TRUE(Push("4.000 100 INFO 1 LOCK GA 13 60 5"));
   EXPECT_EQ(accessoires.FindSolenoid(13)->LockID(), 5);
   EXPECT_EQ(accessoires.FindSolenoid(13)->ActivationTime(), 200u);  // not the delay time
@@ -196,8 +183,7 @@ TEST_F(Accessoires, InitLockAndTermReportsShapeTheRecords) {
     Events.push_back("term " + Describe(Record));
     countDuringTerm = accessoires.Count();
   };
-  ASSERT_TRUE(Push("5.000 102 INFO 1 GA 12"));
-  ASSERT_TRUE(Push("5.100 102 INFO 1 GA 77"));  // unknown: nothing
+  ASSERT_TRUE(Push({"5.000 102 INFO 1 GA 12", "5.100 102 INFO 1 GA 77"}));  // 77 unknown: nothing
   EXPECT_EQ(countDuringTerm, 2);
   EXPECT_EQ(accessoires.FindSolenoid(12), nullptr);
   EXPECT_EQ(accessoires.Count(), 2);
@@ -231,12 +217,10 @@ TEST_F(Accessoires, FeedbackReportingIsSwitchedAndReportsGrowTheContacts) {
   EXPECT_FALSE(feedbacks.Enabled());
   EXPECT_EQ(CommandsSent(), (Strings{"INIT 8 FB S88", "INIT 8 FB S88 LPT1 2", "TERM 8 FB"}));
 
-  for (const char* line : {"2.000 100 INFO 8 FB 5 1", "2.100 100 INFO 8 FB 0 1",
-                           "2.100 100 INFO 8 FB -4 1", "2.100 100 INFO 8 FB 65537 1",
-                           "2.100 100 INFO 9 FB 6 1", "2.000 100 INFO 8 FB 5 0",
-                           "1.500 100 INFO 8 FB 5 0", "2.500 100 INFO 8 FB 5 1",
-                           "2.600 100 INFO 8 FB 2 1"})
-    ASSERT_TRUE(Push(line));
+  ASSERT_TRUE(Push({"2.000 100 INFO 8 FB 5 1", "2.100 100 INFO 8 FB 0 1", "2.100 100 INFO 8 FB -4 1",
+                    "2.100 100 INFO 8 FB 65537 1", "2.100 100 INFO 9 FB 6 1",
+                    "2.000 100 INFO 8 FB 5 0", "1.500 100 INFO 8 FB 5 0",
+                    "2.500 100 INFO 8 FB 5 1", "2.600 100 INFO 8 FB 2 1"}));
   ASSERT_EQ(feedbacks.Count(), 5);
   for (int32_t i = 0; i < 5; ++i) {
     EXPECT_EQ(feedbacks.FeedbackClient().ContactValue(i), i == 4 || i == 1 ? 1 : 0);

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -35,13 +36,8 @@ namespace tenvarra::test {
 using Strings = std::vector<std::string>;
 
 inline const char* StateName(TMoBaSRCPState State) {
-  switch (State) {
-    case mssInitialized: return "initialized";
-    case mssActivNoRead: return "activ";
-    case mssUninitilized: return "uninitialized";
-    case mssTerminated: return "terminated";
-  }
-  return "?";
+  static const char* const names[] = {"initialized", "activ", "uninitialized", "terminated"};
+  return State <= mssTerminated ? names[State] : "?";
 }
 
 class TClientTest : public ::testing::Test {
@@ -67,16 +63,13 @@ protected:
     Client->OnConnected = [this](TMoBaSRCPClient& Sender) {
       Events.push_back("connected, buses " + std::to_string(Sender.BusCount()));
     };
-    Client->OnBusInit = [this](TMoBaSRCPClient&, TMoBaSRCPBus& Bus) {
-      Events.push_back("bus " + std::to_string(Bus.Bus()));
-    };
+    Client->OnBusInit = [this](TMoBaSRCPClient&, TMoBaSRCPBus& Bus) { NoteBus("bus ", Bus, ""); };
     Client->OnBusPowerChange = [this](TMoBaSRCPClient&, TMoBaSRCPBus& Bus) {
       // Inside the container's creation the bus does not hold it yet.
-      const char* state = !Bus.Power() ? " (new)" : Bus.Power()->PowerOn() ? " on" : " off";
-      Events.push_back("power " + std::to_string(Bus.Bus()) + state);
+      NoteBus("power ", Bus, !Bus.Power() ? " (new)" : Bus.Power()->PowerOn() ? " on" : " off");
     };
     Client->OnBusConfigChange = [this](TMoBaSRCPClient&, TMoBaSRCPBus& Bus) {
-      Events.push_back("config " + std::to_string(Bus.Bus()));
+      NoteBus("config ", Bus, "");
     };
     Note(Client->OnLocoInit, "init"), Note(Client->OnLocoTerm, "term");
     Note(Client->OnLocoChange, "change"), Note(Client->OnLocoLock, "lock");
@@ -95,6 +88,9 @@ protected:
     Client.reset();
   }
 
+  void NoteBus(const char* What, TMoBaSRCPBus& Bus, const char* State) {
+    Events.push_back(What + std::to_string(Bus.Bus()) + State);
+  }
   template <class Record>
   void Note(std::function<void(TMoBaSRCPClient&, Record&)>& Event, const char* What) {
     Event = [this, What](TMoBaSRCPClient& Sender, Record& R) {
@@ -138,9 +134,7 @@ protected:
     Cmd().Handshake("COMMAND", CmdSession);
     Info().Handshake("INFO", InfoSession);
     Client->Connect();
-    ASSERT_TRUE(Client->Connected());
-    ASSERT_TRUE(Cmd().Done());
-    ASSERT_TRUE(Info().Done());
+    ASSERT_TRUE(Client->Connected() && Cmd().Done() && Info().Done());
   }
 
   // Connects and lets the server describe bus Number; no events so far.
@@ -170,6 +164,9 @@ protected:
     Info().Send(Line);
     return Serve([&] { return std::count(InfoLog.begin(), InfoLog.end(), "Rec: " + Line) > seen; });
   }
+  bool Push(std::initializer_list<std::string> Lines) {
+    return std::all_of(Lines.begin(), Lines.end(), [this](const std::string& L) { return Push(L); });
+  }
   // The lines sent on the command session, the handshake's left out.
   Strings CommandsSent() const {
     Strings sent;
@@ -193,10 +190,8 @@ protected:
   std::unique_ptr<TMoBaAdvancedLoco> MakeLoco(const std::string& ProtocolName, int32_t Address,
                                               TMoBaDriveMode Mode, int32_t SpeedStep) const {
     auto loco = std::make_unique<TMoBaAdvancedLoco>();
-    loco->SetProtocol(Protocol(ProtocolName));
-    loco->SetAddress(Address);
-    loco->SetDriveMode(Mode);
-    loco->SetSpeedStep(SpeedStep);
+    loco->SetProtocol(Protocol(ProtocolName)), loco->SetAddress(Address);
+    loco->SetDriveMode(Mode), loco->SetSpeedStep(SpeedStep);
     return loco;
   }
 

@@ -51,9 +51,7 @@ TEST(LocoProtocolCatalogue, FindsTheFirstFittingProtocolOrAppendsOneAutomaticPro
     ASSERT_NE(found.back(), nullptr);
     EXPECT_EQ(found.back()->Name, r.Name);
     EXPECT_EQ(list.Count(), r.Count);
-    if (r.SameAs >= 0) {
-      EXPECT_EQ(found.back(), found[r.SameAs]);
-    }
+    EXPECT_EQ(found.back(), r.SameAs < 0 ? found.back() : found[r.SameAs]);
   }
   EXPECT_TRUE(list.Modified());
   EXPECT_EQ(GroupsToText(found[0]->Groups), "1");
@@ -70,10 +68,9 @@ using LocoTest = TClientTest;
 
 TEST_F(LocoTest, AnInitReportRegistersTheLocoAndAValueReportDrivesIt) {
   TMoBaSRCPLocos& locos = Locos();
-  ASSERT_TRUE(Push("2.000 101 INFO 1 GL 24 M 2 14 5"));
-  ASSERT_TRUE(Push("3.000 100 INFO 1 GL 24 1 50 100 1 0 0 0 0"));
-  // Faster than its scale: the loco's top speed.
-  ASSERT_TRUE(Push("3.100 100 INFO 1 GL 24 1 300 100 0 0 0 0 0"));
+  // The last is faster than its scale: the loco's top speed.
+  ASSERT_TRUE(Push({"2.000 101 INFO 1 GL 24 M 2 14 5", "3.000 100 INFO 1 GL 24 1 50 100 1 0 0 0 0",
+                    "3.100 100 INFO 1 GL 24 1 300 100 0 0 0 0 0"}));
   EXPECT_EQ(Events, (Strings{
                         "init 24 initialized [Motorola 2] Forward V 0/100 step 0 F 00000",
                         "change 24 activ [Motorola 2] Forward V 50/100 step 7 F 10000",
@@ -92,13 +89,11 @@ TEST_F(LocoTest, AnInitReportRegistersTheLocoAndAValueReportDrivesIt) {
 
 TEST_F(LocoTest, AValueReportForANewAddressKeepsTheDirectionOfItsOwnLoco) {
   Locos();
-  ASSERT_TRUE(Push("2.000 100 INFO 1 GL 3 0 20 100 0 1"));
   // "=" keeps the direction of the loco it speaks of, not of the last one.
-  ASSERT_TRUE(Push("2.100 100 INFO 1 GL 4 = 30 100 1"));
-  ASSERT_TRUE(Push("2.200 100 INFO 1 GL 3 = 40 100 1 1"));
   // Older reports never overwrite newer ones; an equal stamp is not newer.
-  ASSERT_TRUE(Push("1.000 100 INFO 1 GL 3 1 90 100 0 0"));
-  ASSERT_TRUE(Push("2.200 100 INFO 1 GL 3 1 90 100 0 0"));
+  ASSERT_TRUE(Push({"2.000 100 INFO 1 GL 3 0 20 100 0 1", "2.100 100 INFO 1 GL 4 = 30 100 1",
+                    "2.200 100 INFO 1 GL 3 = 40 100 1 1", "1.000 100 INFO 1 GL 3 1 90 100 0 0",
+                    "2.200 100 INFO 1 GL 3 1 90 100 0 0"}));
   EXPECT_EQ(Events, (Strings{
                         "change 3 uninitialized [none] Backwards V 20/100 F 01",
                         "change 4 uninitialized [none] Forward V 30/100 F 1",
@@ -108,8 +103,7 @@ TEST_F(LocoTest, AValueReportForANewAddressKeepsTheDirectionOfItsOwnLoco) {
 
 TEST_F(LocoTest, ATermReportEndsTheRecordAfterItsEvent) {
   TMoBaSRCPLocos& locos = Locos();
-  ASSERT_TRUE(Push("2.000 101 INFO 1 GL 24 M 2 14 5"));
-  ASSERT_TRUE(Push("2.100 100 INFO 1 GL 25 1 10 100 1"));
+  ASSERT_TRUE(Push({"2.000 101 INFO 1 GL 24 M 2 14 5", "2.100 100 INFO 1 GL 25 1 10 100 1"}));
   int32_t countDuringTerm = -1;
   bool foundDuringTerm = true;
   OnLoco = [&](TMoBaSRCPLoco& Record) {
@@ -117,12 +111,10 @@ TEST_F(LocoTest, ATermReportEndsTheRecordAfterItsEvent) {
     countDuringTerm = locos.Count();
     foundDuringTerm = locos.FindLoco(Record.Address()) != nullptr;
   };
-  ASSERT_TRUE(Push("3.000 102 INFO 1 GL 24"));
-  ASSERT_TRUE(Push("3.100 102 INFO 1 GL 99"));  // unknown: nothing
+  ASSERT_TRUE(Push({"3.000 102 INFO 1 GL 24", "3.100 102 INFO 1 GL 99"}));  // 99 unknown: nothing
   EXPECT_EQ(Events.back(), "term 24 terminated [Motorola 2] Forward V 0/100 step 0 F 00000");
   EXPECT_EQ(Events.size(), 3u);
-  EXPECT_EQ(countDuringTerm, 1);
-  EXPECT_FALSE(foundDuringTerm);
+  EXPECT_TRUE(countDuringTerm == 1 && !foundDuringTerm);
   ASSERT_EQ(locos.Count(), 1);
   EXPECT_EQ(locos.Items(0).Address(), 25);
   // Reported again, the loco starts afresh without protocol.
