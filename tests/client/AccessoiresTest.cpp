@@ -110,8 +110,7 @@ TEST_F(Accessoires, FailedSwitchesLeaveNoPendingCopyAndInitCarriesOnlyKnownLette
   // A refused INIT does not stop the SET; a refused SET is the result.
   Cmd().Expect("INIT 1 GA 8 M").Send("2.100 412 ERROR wrong value");
   Cmd().Expect("SET 1 GA 8 0 1 200").Send("2.110 412 ERROR wrong value");
-  EXPECT_FALSE(accessoires.InitSolenoid(*Switched(8, 0, 200)));
-  EXPECT_EQ(accessoires.PendingCount(), 0);
+  EXPECT_FALSE(accessoires.InitSolenoid(*Switched(8, 0, 200)) || accessoires.PendingCount());
 
   TMoBaSolenoidProtocol custom;  // family C: the server chooses
   TMoBaSolenoidProtocol zimo;
@@ -126,8 +125,7 @@ TEST_F(Accessoires, FailedSwitchesLeaveNoPendingCopyAndInitCarriesOnlyKnownLette
     ScriptSwitch(init, "SET 1 GA 5 0 0 200");
     EXPECT_TRUE(accessoires.InitSolenoid(solenoid)) << init;
   }
-  EXPECT_TRUE(Cmd().Done());
-  EXPECT_EQ(accessoires.Count(), 0);
+  EXPECT_TRUE(Cmd().Done() && accessoires.Count() == 0);
 
   // A SET refused with 415 is repeated with what was asked for, not with the
   // port that the GET in between reports.

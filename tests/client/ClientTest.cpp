@@ -103,13 +103,10 @@ TEST_F(ClientTest, AConnectThatFailsLeavesTheClientIdleAndTheNextOneStartsAfresh
 void ClientTest::EndSessions(TEnd How) {
   TMoBaSRCPPower& power = PowerBus();
   if (How != TEnd::InfoCloses && How != TEnd::ByHandler) Info().ExpectClosed();
+  if (How != TEnd::CmdCloses && How != TEnd::CmdClosesInRetry) ScriptTerm();
   switch (How) {
-    case TEnd::Disconnect:
-      ScriptTerm();
-      Client->Disconnect();
-      break;
+    case TEnd::Disconnect: Client->Disconnect(); break;
     case TEnd::InfoCloses:
-      ScriptTerm();
       Info().Close();
       ASSERT_TRUE(Serve([&] { return Disconnects > 0; }));
       break;
@@ -132,7 +129,6 @@ void ClientTest::EndSessions(TEnd How) {
         Events.push_back("power");
         Sender.Disconnect();
       };
-      ScriptTerm();
       ASSERT_TRUE(Push("4.000 100 INFO 1 POWER ON"));
       EXPECT_EQ(Events, Strings{"power"});
       break;

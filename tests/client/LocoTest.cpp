@@ -166,9 +166,7 @@ TEST_F(LocoTest, InitLocoSendsTheProtocolThenDrivesAndOnlyReportsChangeRecords) 
   Cmd().Expect("SET 1 GL 3 0 50 100 0 0 0 0 0").Send("3.300 412 ERROR wrong value");
   EXPECT_FALSE(locos.InitLoco(*nmra));
   EXPECT_EQ(locos.LocoClient().DeviceState(), sdsTerminated);
-  EXPECT_TRUE(Cmd().Done());
-  EXPECT_EQ(locos.Count(), 0);
-  EXPECT_TRUE(Events.empty());
+  EXPECT_TRUE(Cmd().Done() && locos.Count() == 0 && Events.empty());
 }
 
 TEST_F(LocoTest, ChangeFlipsTheLastDirectionAndFunctionsAboveTheCountKeepTheirValues) {
@@ -177,9 +175,7 @@ TEST_F(LocoTest, ChangeFlipsTheLastDirectionAndFunctionsAboveTheCountKeepTheirVa
   // A fresh group stands at forward, so the first change goes backward.
   Cmd().Expect("SET 1 GL 24 0 0 100 0 0 0 0 0").Send("3.000 200 OK");
   Cmd().Expect("SET 1 GL 24 1 0 100 0 0 0 0 0").Send("3.100 200 OK");
-  EXPECT_TRUE(locos.SetLoco(*loco));
-  EXPECT_TRUE(locos.SetLoco(*loco));
-  ASSERT_TRUE(Cmd().Done());
+  ASSERT_TRUE(locos.SetLoco(*loco) && locos.SetLoco(*loco) && Cmd().Done());
   ASSERT_TRUE(Push("4.000 100 INFO 1 GL 24 0 0 100 0 1 1 1 1"));
   loco->SetFunctionCount(2);
   loco->SetFunctionState(0, true);
