@@ -1,8 +1,3 @@
-#include <memory>
-#include <stdexcept>
-#include <string>
-#include <vector>
-
 #include "ClientFixture.h"
 #include "client/AccessoireClient.h"
 

@@ -1,6 +1,4 @@
 #include <exception>
-#include <string>
-#include <vector>
 
 #include "ClientFixture.h"
 #include "platform/IniFile.h"
@@ -68,15 +66,9 @@ TEST_F(ClientTest, QueryServerAsksBusByBusUntilOneYieldsNothing) {
 }
 
 TEST_F(ClientTest, AConnectThatFailsLeavesTheClientIdleAndTheNextOneStartsAfresh) {
-  int port = 0;
-  {
-    TScriptedServer gone;  // nobody listens on a port just given back
-    port = gone.Port();
-  }
-  Client->SetPort(port);
+  Client->SetPort(TScriptedServer().Port());  // nobody listens on a port just given back
   EXPECT_THROW(Client->Connect(), ENetError);
-  EXPECT_FALSE(Client->Connected());
-  EXPECT_EQ(Disconnects, 0);
+  EXPECT_FALSE(Client->Connected() || Disconnects);
 
   // A rejected handshake: the connection had been made, so its loss is told.
   Client->SetPort(Server.Port());

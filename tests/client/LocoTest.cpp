@@ -1,7 +1,3 @@
-#include <memory>
-#include <string>
-#include <vector>
-
 #include "ClientFixture.h"
 #include "client/LocoClient.h"
 #include "client/LocoConversions.h"
