@@ -54,7 +54,8 @@ TEST_F(TenvarraTest, LocoCommandsSetSpeedDirectionLightAndFunctionsAndSendTheLoc
     EXPECT_EQ(Host.Calls, TLines{"SendLoco 12"});
   }
   // The speed value is the step as it stands, whatever the protocol's steps.
-  Engine.HandleLoco(14, static_cast<uint8_t>(Host.AddLoco(30, 2).Address()));
+  Host.AddLoco(30, 2);
+  Engine.HandleLoco(14, 30);
   EXPECT_EQ(Host.Locos.FindLocoByAddress(30)->SpeedStep(), 14);
 }
 
@@ -90,8 +91,8 @@ TEST_F(TenvarraTest, LocoAddressesOutOfRangeZeroAndUnknown) {
 }
 
 TEST_F(TenvarraTest, FunctionsALocoLacksAreLeftAloneAndTheLocoIsStillSent) {
-  TMoBaAdvancedLoco& none = Host.AddLoco(20, 5);  // "NMRA Base (NB)": no functions
-  TMoBaAdvancedLoco& one = Host.AddLoco(21, 0);   // "Old Motorola": the light only
+  TMoBaAdvancedLoco& none = *Host.AddLoco(20, 5);  // "NMRA Base (NB)": no functions
+  TMoBaAdvancedLoco& one = *Host.AddLoco(21, 0);   // "Old Motorola": the light only
   one.SetFunctionState(0, true);
   Engine.HandleLoco(21, 20);
   Engine.HandleFunctions(79, 21);

@@ -43,19 +43,20 @@ public:
   TCommandDecoder* Decoder = nullptr;
   const TVSPort* Port = nullptr;
 
-  TMoBaAdvancedLoco& AddLoco(int32_t Address, int32_t Entry) {
+  // The device added; none when its address (after the address rule) is taken.
+  TMoBaAdvancedLoco* AddLoco(int32_t Address, int32_t Entry) {
     auto loco = std::make_unique<TMoBaAdvancedLoco>();
     loco->SetProtocol(DialogProtocols()[Entry]);
     loco->SetAddress(Address);
     TMoBaAdvancedLoco* added = loco.get();
-    return Locos.AddLoco(loco) ? *added : *Locos.FindLocoByAddress(Address);
+    return Locos.AddLoco(loco) ? added : nullptr;
   }
-  TMoBaAdvancedSolenoid& AddSolenoid(int32_t Address, bool IsNmra = false) {
+  TMoBaAdvancedSolenoid* AddSolenoid(int32_t Address, bool IsNmra = false) {
     auto solenoid = std::make_unique<TMoBaAdvancedSolenoid>();
     solenoid->SetProtocol(IsNmra ? Nmra.get() : Motorola.get());
     solenoid->SetAddress(Address);
     TMoBaAdvancedSolenoid* added = solenoid.get();
-    return Solenoids.AddSolenoid(solenoid) ? *added : *Solenoids.FindSolenoidByAddress(Address);
+    return Solenoids.AddSolenoid(solenoid) ? added : nullptr;
   }
 
   bool SerialHandshake() const override { return Handshake; }
@@ -69,12 +70,7 @@ public:
   TMoBaAdvancedLoco* LearnLoco(int32_t Address) override {
     Record("LearnLoco " + std::to_string(Address));
     if (WhileLearning) WhileLearning();
-    if (LocoAnswer < 0) return nullptr;
-    auto loco = std::make_unique<TMoBaAdvancedLoco>();
-    loco->SetProtocol(DialogProtocols()[LocoAnswer]);
-    loco->SetAddress(Address);
-    TMoBaAdvancedLoco* learned = loco.get();
-    return Locos.AddLoco(loco) ? learned : nullptr;
+    return LocoAnswer < 0 ? nullptr : AddLoco(Address, LocoAnswer);
   }
   TMoBaAdvancedSolenoid* LearnSolenoid(int32_t Address) override {
     Record("LearnSolenoid " + std::to_string(Address));
