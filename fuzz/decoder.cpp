@@ -9,6 +9,7 @@
 // contact number, offset so that numbers below 1 occur) or a write (head
 // bits 0-5: length - 1, then the bytes).
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -16,10 +17,7 @@
 #include <memory>
 #include <vector>
 
-#include "emulation/CommandDecoder.h"
-#include "emulation/Tenvarra.h"
 #include "emulation/TestHost.h"
-#include "serialport/MemoryPort.h"
 
 namespace {
 
@@ -39,19 +37,16 @@ void Check(bool Holds) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   if (Size == 0) return 0;
-  test::TTestHost host;
+  // On the heap, so that a write past the engine's image hits a red zone.
+  const auto emulation = std::make_unique<test::TEmulation>();
+  test::TTestHost& host = emulation->Host;
+  TTenvarra& engine = emulation->Engine;
+  TMemoryPort& port = emulation->Port;
   host.Handshake = Data[0] & 1;
   host.Log = Data[0] & 2;
   host.Learning = Data[0] & 4;
-  host.LocoAnswer = (Data[0] >> 3) % 12 - 1;      // -1 cancels
+  host.LocoAnswer = (Data[0] >> 3) % 12 - 1;  // -1 cancels
   host.SolenoidAnswer = (Data[0] >> 3) % 3 - 1;
-  TMemoryPort port;
-  // On the heap, so that a write past the engine's image would hit a red zone.
-  const auto engine = std::make_unique<TTenvarra>(host);
-  TCommandDecoder decoder(port, *engine);
-  host.Decoder = &decoder;
-  port.OnRxChar = [&](TVSPort& Sender, int32_t Count) { decoder.VSPort1RxChar(Sender, Count); };
-  port.Open();
 
   for (size_t i = 1; i < Size;) {
     const uint8_t head = Data[i++];
@@ -59,9 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
       if (Size - i < 2) break;
       const int32_t contact = (Data[i] << 8 | Data[i + 1]) - 1000;
       i += 2;
-      const auto before = Image(*engine);
-      engine->SetContact(contact, head & 1);
-      auto after = Image(*engine);
+      const auto before = Image(engine);
+      engine.SetContact(contact, head & 1);
+      auto after = Image(engine);
       if (contact >= 1 && contact <= TS88Image::ContactCount) {
         const auto index = static_cast<std::size_t>((contact - 1) / 8);
         const auto mask = static_cast<uint8_t>(0x80u >> ((contact - 1) % 8));
@@ -76,10 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
       Check(port.InputCount() == 0);
     }
     Check(port.Read().size() % 2 == 0);  // two bytes per module read
-    host.Calls.clear();
-    host.LogLines.clear();
-    host.ScreenLines.clear();
+    emulation->Clear();
   }
-  Check(engine->S88Byte(-1) == 0 && engine->S88Byte(TS88Image::ByteCount) == 0);
+  Check(engine.S88Byte(-1) == 0 && engine.S88Byte(TS88Image::ByteCount) == 0);
   return 0;
 }
