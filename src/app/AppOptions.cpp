@@ -1,0 +1,118 @@
+#include "app/AppOptions.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <string_view>
+
+namespace tenvarra {
+
+const char* const AppUsage =
+    "Usage: tenvarra [options]\n"
+    "Provides a 605x interface on a virtual serial port (COM<n>) and carries its\n"
+    "commands out on an SRCP server.\n"
+    "  --headless             no window: the log on standard output, messages and\n"
+    "                         status on standard error, menu commands on standard\n"
+    "                         input (connect, disconnect, power, feedback start,\n"
+    "                         feedback stop, log, clear, exit)\n"
+    "  --data-dir DIR         where loco.dat and the log files are (default: the\n"
+    "                         program's directory)\n"
+    "  --port-dir DIR         where the COM<n> link is made (default:\n"
+    "                         $XDG_RUNTIME_DIR/tenvarra or /tmp/tenvarra-<uid>)\n"
+    "  --connect              connect to the server at start\n"
+    "  --log                  switch \"Log enabled\" on at start\n"
+    "  --learn-loco N         answer the loco learning dialog with protocol N (0-10)\n"
+    "  --learn-solenoid N     answer the solenoid learning dialog with N\n"
+    "                         (0 Marklin/ Motorola, 1 NMRA/DCC)\n"
+    "                         (without these, learning is cancelled)\n"
+    "  --simulate[=PORT]      run the built-in simulated layout on 127.0.0.1 (default\n"
+    "                         the settings' port) unless a server answers there, and\n"
+    "                         use it\n"
+    "  --reply-timeout SECS   how long to wait for a server's reply (default 10)\n"
+    "  --help                 show this text\n"
+    "  --version              show the version\n";
+
+namespace {
+
+// A whole decimal number in Min .. Max.
+std::optional<long> WholeNumber(const std::string& Text, long Min, long Max) {
+  if (Text.empty() || Text.size() > 9 || Text.find_first_not_of("0123456789") != std::string::npos)
+    return std::nullopt;
+  const long value = std::strtol(Text.c_str(), nullptr, 10);
+  if (value < Min || value > Max) return std::nullopt;
+  return value;
+}
+
+[[noreturn]] void Refuse(const std::string& Text) { throw EAppOptionsError{Text}; }
+
+}  // namespace
+
+TAppOptions ParseAppOptions(const std::vector<std::string>& Arguments) {
+  TAppOptions options;
+  for (std::size_t i = 0; i < Arguments.size(); ++i) {
+    std::string arg = Arguments[i];
+    std::optional<std::string> inlineValue;
+    if (const auto equals = arg.find('='); arg.rfind("--", 0) == 0 && equals != std::string::npos) {
+      inlineValue = arg.substr(equals + 1);
+      arg.resize(equals);
+    }
+    // The value of an option that needs one, inline or as the next argument.
+    auto value = [&]() -> std::string {
+      if (inlineValue) return *inlineValue;
+      if (i + 1 >= Arguments.size()) Refuse(arg + " needs a value");
+      return Arguments[++i];
+    };
+    auto noValue = [&] {
+      if (inlineValue) Refuse(arg + " takes no value");
+    };
+    if (arg == "--headless") {
+      noValue(), options.Headless = true;
+    } else if (arg == "--connect") {
+      noValue(), options.Connect = true;
+    } else if (arg == "--log") {
+      noValue(), options.Log = true;
+    } else if (arg == "--help") {
+      noValue(), options.Help = true;
+    } else if (arg == "--version") {
+      noValue(), options.Version = true;
+    } else if (arg == "--data-dir") {
+      options.DataDir = value();
+      if (options.DataDir.empty()) Refuse("--data-dir needs a directory");
+    } else if (arg == "--port-dir") {
+      options.PortDir = value();
+      if (options.PortDir.empty()) Refuse("--port-dir needs a directory");
+    } else if (arg == "--learn-loco") {
+      const std::string text = value();
+      const auto entry = WholeNumber(text, 0, 10);
+      if (!entry) Refuse("--learn-loco takes a protocol from 0 to 10, not \"" + text + "\"");
+      options.LearnLoco = static_cast<int>(*entry);
+    } else if (arg == "--learn-solenoid") {
+      const std::string text = value();
+      const auto entry = WholeNumber(text, 0, 1);
+      if (!entry) Refuse("--learn-solenoid takes 0 (Marklin/ Motorola) or 1 (NMRA/DCC), not \"" + text + "\"");
+      options.LearnSolenoid = static_cast<int>(*entry);
+    } else if (arg == "--simulate") {
+      options.Simulate = true;
+      if (inlineValue) {
+        const auto port = WholeNumber(*inlineValue, 1, 65535);
+        if (!port) Refuse("--simulate takes a TCP port from 1 to 65535, not \"" + *inlineValue + "\"");
+        options.SimulatePort = static_cast<int>(*port);
+      }
+    } else if (arg == "--reply-timeout") {
+      const std::string text = value();
+      char* end = nullptr;
+      errno = 0;
+      const double seconds = std::strtod(text.c_str(), &end);
+      if (text.empty() || *end != '\0' || errno != 0 || !std::isfinite(seconds) || seconds <= 0 ||
+          seconds > 3600)
+        Refuse("--reply-timeout takes seconds above 0 and up to 3600, not \"" + text + "\"");
+      options.ReplyTimeoutMs = std::max(1, static_cast<int>(std::lround(seconds * 1000)));
+    } else {
+      Refuse("unknown option \"" + Arguments[i] + "\"");
+    }
+  }
+  return options;
+}
+
+}  // namespace tenvarra

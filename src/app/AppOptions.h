@@ -1,0 +1,38 @@
+#pragma once
+// The command line of tenvarra.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tenvarra {
+
+struct TAppOptions {
+  bool Headless = false;
+  // Empty: the executable's directory.
+  std::string DataDir;
+  // Empty: the default port directory.
+  std::string PortDir;
+  bool Connect = false;
+  bool Log = false;
+  // How the headless mode answers the learning dialogs; none cancels.
+  std::optional<int> LearnLoco;
+  std::optional<int> LearnSolenoid;
+  bool Simulate = false;
+  // The simulator's port; none: the settings' port.
+  std::optional<int> SimulatePort;
+  int ReplyTimeoutMs = 10000;
+  bool Help = false;
+  bool Version = false;
+};
+
+// Thrown for a command line that cannot be run; the text says what is wrong.
+struct EAppOptionsError {
+  std::string Text;
+};
+
+TAppOptions ParseAppOptions(const std::vector<std::string>& Arguments);
+
+extern const char* const AppUsage;
+
+}  // namespace tenvarra

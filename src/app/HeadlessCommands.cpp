@@ -1,0 +1,91 @@
+#include "app/HeadlessCommands.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+
+#include "app/HeadlessUI.h"
+#include "shell/Bridge.h"
+
+namespace tenvarra {
+
+namespace {
+
+struct TCommand {
+  const char* Text;
+  void (TBridge::*Handler)();
+};
+
+// The window's menu items, by the words a person types for them.
+constexpr std::array<TCommand, 8> Commands{{
+    {"connect", &TBridge::ConnecttoServer1Click},
+    {"disconnect", &TBridge::Disconnectfromserver1Click},
+    {"power", &TBridge::Poweron1Click},
+    {"feedback start", &TBridge::Startfeedback1Click},
+    {"feedback stop", &TBridge::Stopfeedback1Click},
+    {"log", &TBridge::Logenabled1Click},
+    {"clear", &TBridge::Clearlog1Click},
+    {"exit", &TBridge::Exit1Click},
+}};
+
+std::string Trimmed(const std::string& Text) {
+  const auto first = Text.find_first_not_of(" \t\r");
+  if (first == std::string::npos) return {};
+  return Text.substr(first, Text.find_last_not_of(" \t\r") - first + 1);
+}
+
+// A line longer than this is no command; it is dropped as it comes.
+constexpr std::size_t MaxLine = 1024;
+
+}  // namespace
+
+THeadlessCommands::THeadlessCommands(TEventLoop& Loop, int Fd, TBridge& Bridge, THeadlessUI& UI)
+    : FLoop(Loop), FFd(Fd), FBridge(Bridge), FUI(UI) {
+  // Left blocking: a terminal shared with the shell must stay as it was, and
+  // one read after the loop found the descriptor readable does not block.
+  if (::fcntl(FFd, F_GETFL) < 0) return;  // no standard input at all
+  FWatch = FLoop.Watch(FFd, ioRead, [this](int, unsigned) { OnReadable(); });
+}
+
+THeadlessCommands::~THeadlessCommands() { Stop(); }
+
+void THeadlessCommands::Stop() {
+  if (FWatch != 0) FLoop.Unwatch(FWatch);
+  FWatch = 0;
+}
+
+void THeadlessCommands::OnReadable() {
+  char chunk[512];
+  const ssize_t got = ::read(FFd, chunk, sizeof chunk);
+  if (got < 0 && (errno == EAGAIN || errno == EINTR)) return;
+  if (got <= 0) {
+    Stop();  // end of input: the bridge goes on without a menu
+    return;
+  }
+  FPending.append(chunk, static_cast<std::size_t>(got));
+  std::size_t end;
+  while ((end = FPending.find('\n')) != std::string::npos) {
+    const std::string line = FPending.substr(0, end);
+    FPending.erase(0, end + 1);
+    Run(line);
+    if (FWatch == 0) return;  // the program is ending
+  }
+  if (FPending.size() > MaxLine) FPending.clear();
+}
+
+void THeadlessCommands::Run(const std::string& Line) {
+  const std::string command = Trimmed(Line);
+  if (command.empty()) return;
+  for (const TCommand& known : Commands) {
+    if (command == known.Text) {
+      (FBridge.*known.Handler)();
+      return;
+    }
+  }
+  FUI.Note("unknown command: " + command +
+           " (connect, disconnect, power, feedback start, feedback stop, log, clear, exit)");
+}
+
+}  // namespace tenvarra

@@ -1,0 +1,289 @@
+#include "shell/Bridge.h"
+
+#include <exception>
+#include <utility>
+
+#include "client/Client.h"
+#include "client/SRCPFeedback.h"
+#include "devices/DialogProtocols.h"
+#include "emulation/CommandDecoder.h"
+#include "emulation/Tenvarra.h"
+#include "platform/Clock.h"
+#include "serialport/PortDirectory.h"
+#include "serialport/PtyPort.h"
+#include "shell/StoreFile.h"
+#include "srcp/SRCPCommandClient.h"
+
+namespace tenvarra {
+
+TBridge::TBridge(TEventLoop& Loop, TMainThreadQueue& Queue, TBridgeUI& UI, TBridgeOptions Options)
+    : FLoop(Loop),
+      FQueue(Queue),
+      FUI(UI),
+      FOptions(std::move(Options)),
+      FLogFile(FOptions.DataDir, LogFileNameOfTick(TickCount32(TickCountMs()))),
+      FEngine(std::make_unique<TTenvarra>(*this)),
+      FClient(std::make_unique<TMoBaSRCPClient>(Queue)) {
+  if (FOptions.PortDir.empty()) FOptions.PortDir = DefaultPortDirectory();
+  TMoBaSRCPClient& client = *FClient;
+  client.SetAutoPowerOn(false);
+  client.SetHost("localhost");
+  client.SetPort(12345);
+  client.SetLogEnabled(true);
+  client.SetProfileActive(false);
+  client.CommandClient().SetReplyTimeout(FOptions.ReplyTimeoutMs);
+  client.SetOnCmdLog([this](TSRCPBaseClient&, const std::string& Text) { SRCPCl1CmdLog(Text); });
+  client.SetOnInfoLog([this](TSRCPBaseClient&, const std::string& Text) { SRCPCl1InfoLog(Text); });
+  client.OnFeedbackChange = [this](TMoBaSRCPClient&, TMoBaSRCPFeedback& Feedback) {
+    SRCPCl1FeedbackChange(Feedback);
+  };
+  client.OnDisconnect = [this](TMoBaSRCPClient&) { SRCPCl1Disconnect(); };
+}
+
+TBridge::~TBridge() {
+  StopPowerTimer();
+  if (FConnectTimer != 0) FLoop.StopTimer(FConnectTimer);
+  if (FPort) {
+    FPort->OnRxChar = nullptr;
+    FPort->OnOpenClose = nullptr;
+  }
+  // The front end is going: nothing may reach it from the disconnect.
+  FClient->SetOnCmdLog(nullptr);
+  FClient->SetOnInfoLog(nullptr);
+  FClient->OnFeedbackChange = nullptr;
+  FClient->OnDisconnect = nullptr;
+  try {
+    FClient->Disconnect();
+  } catch (const std::exception&) {
+    // A server already gone cannot be told goodbye.
+  }
+}
+
+void TBridge::Guarded(const std::function<void()>& Command) {
+  try {
+    Command();
+  } catch (const std::exception& Error) {
+    FUI.ShowError(Error.what());
+  }
+}
+
+// ---- Start-up ----
+
+void TBridge::FormCreate() {
+  FVersion = VersionText;
+  StopPowerTimer();
+  SetPowerChecked(false);
+  // The check mark and LogActive agree from the start: both off.
+  FLogChecked = false;
+  FUI.SetLogChecked(false);
+  FLogActive = false;
+  FStore.Settings = TSettings{};
+  FStore.Settings.WriteLogFile = false;
+  FStore.Settings.LearningMode = false;
+  FStore.Settings.S88Modules = 8;
+  FStore.Settings.SerialHandshake = true;
+  try {
+    // A missing file is a first start: the defaults stay and the port is provided.
+    LoadStoreFile(StoreFilePath(), FStore);
+  } catch (const std::exception& Error) {
+    FUI.ShowError(Error.what());
+    return;
+  }
+  FClient->SetHost(FStore.Settings.Host);
+  FClient->SetPort(FStore.Settings.Port);
+  ProvidePort();
+}
+
+std::string TBridge::StoreFilePath() const {
+  const std::string& dir = FOptions.DataDir;
+  if (dir.empty()) return StoreFileName;
+  return dir.back() == '/' ? dir + StoreFileName : dir + "/" + StoreFileName;
+}
+
+int32_t TBridge::FindFreeComNumber() const {
+  return TPortDirectory(FOptions.PortDir).FindFreeComNumber();
+}
+
+bool TBridge::ProvidePort() {
+  if (FPort) return true;
+  try {
+    const std::string name = "COM" + std::to_string(FindFreeComNumber());
+    auto port = std::make_unique<TPtyPort>(FLoop, FOptions.PortDir);
+    port->CreatePort(name);
+    port->SetDeleteOnExit(true);
+    FDecoder = std::make_unique<TCommandDecoder>(*port, *FEngine);
+    port->OnRxChar = [this](TVSPort&, int32_t) { RxChar(); };
+    port->OnOpenClose = [this](TVSPort&, bool Opened) { VSPort1OpenClose(Opened); };
+    if (FStore.Settings.SerialHandshake) port->SetHandshakeLine(true);
+    FPort = std::move(port);
+    FPortName = name;
+  } catch (const std::exception& Error) {
+    FDecoder.reset();
+    FPortError = Error.what();
+    return false;
+  }
+  WriteScreen("Providing " + FPortName);
+  SetStatus(spPort, "Providing " + FPortName);
+  SetStatus(spApplication, "not connected");
+  return true;
+}
+
+void TBridge::RxChar() {
+  // Each command catches its own errors; this only keeps a stray one from
+  // ending the event loop.
+  try {
+    FDecoder->VSPort1RxChar(*FPort, FPort->InputCount());
+  } catch (const std::exception& Error) {
+    FUI.ShowError(Error.what());
+  }
+}
+
+void TBridge::VSPort1OpenClose(bool Opened) {
+  SetStatus(spApplication, Opened ? "connected" : "not connected");
+}
+
+// ---- Log ----
+
+void TBridge::WriteLog(const std::string& Text) {
+  FUI.AddLogLine(Text);
+  if (!FStore.Settings.WriteLogFile) return;
+  const std::string failure = FLogFile.Append(Text);
+  if (!failure.empty()) FUI.ShowError(failure);
+}
+
+void TBridge::WriteScreen(const std::string& Text) { FUI.AddLogLine(Text); }
+
+void TBridge::SRCPCl1CmdLog(const std::string& Text) {
+  if (FStore.Settings.WriteLogFile) WriteLog("Command: " + Text);
+}
+
+void TBridge::SRCPCl1InfoLog(const std::string& Text) {
+  if (FLogActive) FUI.AddLogLine("Info: " + Text);
+  if (FStore.Settings.WriteLogFile) WriteLog("Info: " + Text);
+}
+
+void TBridge::Logenabled1Click() {
+  if (!FLogChecked) {
+    FLogActive = true;
+    FLogChecked = true;
+    FUI.SetLogChecked(true);
+    FUI.ShowLog();
+  } else {
+    FLogActive = false;
+    FLogChecked = false;
+    FUI.SetLogChecked(false);
+  }
+}
+
+void TBridge::Clearlog1Click() { FUI.ClearLog(); }
+
+// ---- Learning ----
+
+TMoBaAdvancedLoco* TBridge::LearnLoco(int32_t Address) {
+  const std::optional<int32_t> entry = FUI.AskLocoProtocol(Address);
+  if (!entry) return nullptr;
+  const TMoBaLocoProtocol* protocol = DialogProtocols()[*entry];
+  if (!protocol) return nullptr;
+  auto loco = std::make_unique<TMoBaAdvancedLoco>();
+  loco->SetAddress(Address);
+  loco->SetProtocol(protocol);
+  TMoBaAdvancedLoco* learned = loco.get();
+  if (!FStore.LocoTable().AddLoco(loco)) FStrayLoco = std::move(loco);
+  return learned;
+}
+
+TMoBaAdvancedSolenoid* TBridge::LearnSolenoid(int32_t Address) {
+  if (FUI.AskSolenoidProtocol(Address, FSolLearnIndex)) {
+    auto solenoid = std::make_unique<TMoBaAdvancedSolenoid>();
+    solenoid->SetAddress(Address);
+    solenoid->SetProtocol(FSolLearnIndex == 0 ? &FStore.MotorolaSolenoidProtocol()
+                                              : &FStore.NmraAccessoryProtocol());
+    FStore.SolenoidTable().AddSolenoid(solenoid);
+  }
+  return FStore.SolenoidTable().FindSolenoidByAddress(Address);
+}
+
+// ---- Connection ----
+
+void TBridge::ConnecttoServer1Click() {
+  Guarded([this] {
+    FClient->Connect();
+    if (FConnectTimer != 0) FLoop.StopTimer(FConnectTimer);
+    FConnectTimer = FLoop.StartTimer(ConnectSettleMs, false, [this] {
+      FConnectTimer = 0;
+      ConnectSettled();
+    });
+  });
+}
+
+void TBridge::ConnectSettled() {
+  if (!FClient->Connected()) return;
+  SetStatus(spServer, "Conncected to Server");
+  SetConnectEnabled(false);
+  StopPowerTimer();
+  FPowerTimer = FLoop.StartTimer(PowerTimerMs, false, [this] {
+    FPowerTimer = 0;
+    PowerTimerTimer();
+  });
+}
+
+void TBridge::Disconnectfromserver1Click() {
+  if (FConnectTimer != 0) FLoop.StopTimer(FConnectTimer);
+  FConnectTimer = 0;
+  Guarded([this] { FClient->Disconnect(); });
+  SetStatus(spServer, "");
+  SetConnectEnabled(true);
+}
+
+void TBridge::SRCPCl1Disconnect() {
+  // The window follows a connection the server ended, so the person can
+  // connect again without disconnecting first.
+  SetStatus(spServer, "");
+  SetConnectEnabled(true);
+}
+
+void TBridge::Exit1Click() {
+  SaveStoreFile();
+  FUI.Close();
+}
+
+bool TBridge::FormCloseQuery() {
+  bool may = true;
+  if (FClient->Connected()) {
+    FUI.ShowMessage("Please, disconnect from Server!");
+    may = false;
+  }
+  if (FPort && FPort->IsOpened()) {
+    FUI.ShowMessage("Please, close RS232 connection!");
+    may = false;
+  }
+  return may;
+}
+
+void TBridge::SaveStoreFile() {
+  Guarded([this] { tenvarra::SaveStoreFile(StoreFilePath(), FStore); });
+}
+
+// ---- What the window shows ----
+
+void TBridge::SetStatus(TStatusPanel Panel, const std::string& Text) {
+  FStatus[Panel] = Text;
+  FUI.SetStatusText(Panel, Text);
+}
+
+void TBridge::SetConnectEnabled(bool Enabled) {
+  FConnectEnabled = Enabled;
+  FUI.SetConnectEnabled(Enabled);
+}
+
+void TBridge::SetPowerChecked(bool Checked) {
+  FPowerChecked = Checked;
+  FUI.SetPowerChecked(Checked);
+}
+
+void TBridge::StopPowerTimer() {
+  if (FPowerTimer != 0) FLoop.StopTimer(FPowerTimer);
+  FPowerTimer = 0;
+}
+
+}  // namespace tenvarra

@@ -1,0 +1,187 @@
+#pragma once
+// The bridge: everything the main window does that is not drawing. It owns
+// the settings and device tables (the store), the emulator engine with its
+// decoder, the railway client SRCPCl1 and the virtual serial port; it hosts
+// the engine, carries its commands out on the server, and keeps the state the
+// window shows (status panels, check marks, the "Connect to Server" item).
+// The person is reached only through TBridgeUI, so the window and the
+// headless front end are two thin faces over one TBridge.
+//
+// Main thread only, the thread of the queue and of the loop. Every serial
+// command and every menu command catches what the client raises, shows it
+// through TBridgeUI::ShowError and goes on.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "emulation/TenvarraHost.h"
+#include "platform/EventLoop.h"
+#include "shell/BridgeUI.h"
+#include "shell/DeviceStore.h"
+#include "shell/LogFile.h"
+
+namespace tenvarra {
+
+class TMainThreadQueue;
+class TMoBaSRCPClient;
+class TMoBaSRCPBus;
+class TMoBaSRCPFeedback;
+class TTenvarra;
+class TCommandDecoder;
+class TVSPort;
+struct TGeneralSetupFields;
+
+struct TBridgeOptions {
+  // loco.dat and the log files.
+  std::string DataDir = ".";
+  // Where the COM<n> link is made.
+  std::string PortDir;
+  // How long the command session waits for a reply before it fails.
+  int ReplyTimeoutMs = 10000;
+};
+
+class TBridge final : public TTenvarraHost {
+public:
+  static constexpr const char* VersionText = "Version 0.40";
+  static constexpr const char* StoreFileName = "loco.dat";
+  // After a successful connect, the power timer switches power on this late.
+  static constexpr int PowerTimerMs = 3000;
+  // Between Connect and looking whether it succeeded.
+  static constexpr int ConnectSettleMs = 300;
+  // Between a loco's INIT and its second SET.
+  static constexpr int LocoInitWaitMs = 200;
+  // The fixed buses of the serial commands.
+  static constexpr int32_t MotorolaLocoBus = 1;
+  static constexpr int32_t NmraShortLocoBus = 2;
+  static constexpr int32_t NmraLongLocoBus = 3;
+  static constexpr int32_t PowerBusNumber = 1;
+  static constexpr int32_t FeedbackBusNumber = 8;
+
+  // Loop, Queue and UI must outlive the bridge. Nothing happens before FormCreate.
+  TBridge(TEventLoop& Loop, TMainThreadQueue& Queue, TBridgeUI& UI, TBridgeOptions Options);
+  // Disconnects (without saving) and gives the port up.
+  ~TBridge() override;
+  TBridge(const TBridge&) = delete;
+  TBridge& operator=(const TBridge&) = delete;
+
+  // ---- Start-up ----
+  // Defaults, log file name, loco.dat, the client's host and port, the port.
+  void FormCreate();
+  // Provides the port under a free COM name; false, and nothing shown, when
+  // it cannot (PortError says why).
+  bool ProvidePort();
+  int32_t FindFreeComNumber() const;
+
+  // ---- Menu commands ----
+  void ConnecttoServer1Click();
+  void Disconnectfromserver1Click();
+  // Saves loco.dat, then asks the front end to close (which runs FormCloseQuery).
+  void Exit1Click();
+  void Poweron1Click();
+  void Startfeedback1Click();
+  void Stopfeedback1Click();
+  void Logenabled1Click();
+  void Clearlog1Click();
+  // Whether the window may close; each refusal shows its message box.
+  bool FormCloseQuery();
+  // Writes loco.dat; the setup dialogs call it after a change. An error is shown.
+  void SaveStoreFile();
+  // The general setup's "&Save": takes the fields back, writes loco.dat and
+  // hands host and port to the client. Raises EGeneralSetupError for the
+  // first bad field (the fields before it are taken over, nothing is written)
+  // and what the save raises.
+  void GeneralSetupSave(const TGeneralSetupFields& Fields);
+
+  // ---- Handlers of the client and the port ----
+  void SRCPCl1CmdLog(const std::string& Text);
+  void SRCPCl1InfoLog(const std::string& Text);
+  void SRCPCl1FeedbackChange(TMoBaSRCPFeedback& AFeedback);
+  void SRCPCl1Disconnect();
+  void VSPort1OpenClose(bool Opened);
+  void PowerTimerTimer();
+
+  // ---- State the window shows ----
+  const std::string& Version() const { return FVersion; }
+  std::string Caption() const { return "Tenvarra" + FVersion; }
+  const std::string& StatusText(TStatusPanel Panel) const { return FStatus[Panel]; }
+  bool PowerChecked() const { return FPowerChecked; }
+  bool LogChecked() const { return FLogChecked; }
+  bool ConnectEnabled() const { return FConnectEnabled; }
+  bool PowerTimerEnabled() const { return FPowerTimer != 0; }
+  const std::string& PortName() const { return FPortName; }
+  const std::string& PortError() const { return FPortError; }
+  const std::string& LogFileName() const { return FLogFile.Name(); }
+  std::string LogFilePath() const { return FLogFile.Path(); }
+  std::string StoreFilePath() const;
+  int32_t& SolLearnIndex() { return FSolLearnIndex; }
+
+  TDeviceStore& Store() { return FStore; }
+  TSettings& Settings() { return FStore.Settings; }
+  TMoBaSRCPClient& SRCPCl1() { return *FClient; }
+  TTenvarra& Engine() { return *FEngine; }
+  // None before ProvidePort succeeded.
+  TVSPort* Port() const { return FPort.get(); }
+
+  // ---- The engine's host ----
+  bool SerialHandshake() const override { return FStore.Settings.SerialHandshake; }
+  bool LogActive() const override { return FLogActive; }
+  bool LearningMode() const override { return FStore.Settings.LearningMode; }
+  void WriteLog(const std::string& Text) override;
+  void WriteScreen(const std::string& Text) override;
+  TLocoTable& LocoTable() override { return FStore.LocoTable(); }
+  TSolenoidTable& SolenoidTable() override { return FStore.SolenoidTable(); }
+  TMoBaAdvancedLoco* LearnLoco(int32_t Address) override;
+  TMoBaAdvancedSolenoid* LearnSolenoid(int32_t Address) override;
+  void SendLoco(TMoBaAdvancedLoco& Loco) override;
+  void SendSolenoid(TMoBaAdvancedSolenoid& Solenoid) override;
+  void SwitchPower(bool On) override;
+  void SendFeedbackBytes(int32_t Start, int32_t Count) override;
+
+private:
+  // Runs Command; what it raises is shown in the error box.
+  void Guarded(const std::function<void()>& Command);
+  void SetStatus(TStatusPanel Panel, const std::string& Text);
+  void SetConnectEnabled(bool Enabled);
+  void SetPowerChecked(bool Checked);
+  void StopPowerTimer();
+  void ConnectSettled();
+  // The server's bus with this number, none when it has not announced it.
+  TMoBaSRCPBus* BusByNumber(int32_t Number) const;
+  void SendLocoOnBus(TMoBaAdvancedLoco& Loco, int32_t Number);
+  void SetServerPower(bool On);
+  void RxChar();
+
+  TEventLoop& FLoop;
+  TMainThreadQueue& FQueue;
+  TBridgeUI& FUI;
+  TBridgeOptions FOptions;
+
+  std::string FVersion;
+  TDeviceStore FStore;
+  TLogFile FLogFile;
+  bool FLogActive = false;
+  int32_t FSolLearnIndex = 0;
+  // A learned loco whose address the table already had: it serves the
+  // command in hand and lives until the next one is learned.
+  std::unique_ptr<TMoBaAdvancedLoco> FStrayLoco;
+
+  std::array<std::string, 3> FStatus;
+  bool FPowerChecked = false;
+  bool FLogChecked = false;
+  bool FConnectEnabled = true;
+  TTimerId FPowerTimer = 0;
+  TTimerId FConnectTimer = 0;
+
+  std::unique_ptr<TTenvarra> FEngine;
+  std::unique_ptr<TMoBaSRCPClient> FClient;
+  std::string FPortName;
+  std::string FPortError;
+  // Declared last: the port goes first, before the engine its events reach.
+  std::unique_ptr<TVSPort> FPort;
+  std::unique_ptr<TCommandDecoder> FDecoder;
+};
+
+}  // namespace tenvarra

@@ -1,0 +1,136 @@
+// The bridge's way out: loco, solenoid, power and feedback commands on the
+// server's fixed buses, and the feedback replies to the serial port.
+
+#include <exception>
+#include <string>
+
+#include "client/Accessoires.h"
+#include "client/Bus.h"
+#include "client/Client.h"
+#include "client/Feedbacks.h"
+#include "client/Locos.h"
+#include "client/Power.h"
+#include "client/SRCPFeedback.h"
+#include "emulation/CommandDecoder.h"
+#include "emulation/Tenvarra.h"
+#include "platform/MainThreadQueue.h"
+#include "shell/Bridge.h"
+
+namespace tenvarra {
+
+namespace {
+
+// The bus a loco's protocol travels on; 0 for a protocol that has none.
+int32_t LocoBusOf(const TMoBaAdvancedLoco& Loco) {
+  const TMoBaLocoProtocol* protocol = Loco.LocoProtocol();
+  if (!protocol) return 0;
+  if (protocol->Base == MoBaBaseMotorola) return TBridge::MotorolaLocoBus;
+  if (protocol->Base == MoBaBaseNmra && protocol->Extension == 1) return TBridge::NmraShortLocoBus;
+  if (protocol->Base == MoBaBaseNmra && protocol->Extension == 2) return TBridge::NmraLongLocoBus;
+  return 0;
+}
+
+}  // namespace
+
+TMoBaSRCPBus* TBridge::BusByNumber(int32_t Number) const {
+  // By the server's number, not by list position: a server that skips a
+  // number would otherwise get every later command on the wrong bus.
+  return FClient->Connected() ? FClient->BusByNumber(Number) : nullptr;
+}
+
+void TBridge::SendLoco(TMoBaAdvancedLoco& Loco) {
+  if (!FClient->Connected()) return;
+  const int32_t number = LocoBusOf(Loco);
+  if (number == 0) return;
+  Guarded([&] { SendLocoOnBus(Loco, number); });
+}
+
+void TBridge::SendLocoOnBus(TMoBaAdvancedLoco& Loco, int32_t Number) {
+  TMoBaSRCPBus* bus = BusByNumber(Number);
+  if (!bus || !bus->Locos()) return;
+  if (bus->Locos()->FindLoco(Loco.Address())) {
+    bus->Locos()->SetLoco(Loco);
+    return;
+  }
+  bus->Locos()->InitLoco(Loco);
+  // The wait serves the server's reports (so the INIT's report is in when
+  // the next command comes), and a report may take the connection and its
+  // buses away: the bus is looked up again afterwards. Only hand-overs run
+  // meanwhile, no dialog, so the loco itself stays.
+  FQueue.ServeUntil([] { return false; }, LocoInitWaitMs);
+  bus = BusByNumber(Number);
+  if (bus && bus->Locos()) bus->Locos()->SetLoco(Loco);
+}
+
+void TBridge::SendSolenoid(TMoBaAdvancedSolenoid& Solenoid) {
+  if (FLogActive) WriteScreen("Solenoid with address: " + std::to_string(Solenoid.Address()) + " received");
+  const TSettings& settings = FStore.Settings;
+  const TMoBaSolenoidProtocol* protocol = Solenoid.SolenoidProtocol();
+  const bool motorola = protocol && protocol->Base == MoBaBaseMotorola;
+  const int32_t number = motorola ? settings.MMGABus : settings.NMRAGABus;
+  Solenoid.SetActivationTime(settings.ActivationTime);
+  Guarded([&] {
+    TMoBaSRCPBus* bus = BusByNumber(number);
+    if (!bus || !bus->Accessoires()) return;
+    TMoBaSRCPAccessoires& accessoires = *bus->Accessoires();
+    if (accessoires.FindSolenoid(Solenoid.Address()))
+      accessoires.SetSolenoid(Solenoid);
+    else
+      accessoires.InitSolenoid(Solenoid);
+  });
+}
+
+void TBridge::SetServerPower(bool On) {
+  TMoBaSRCPBus* bus = BusByNumber(PowerBusNumber);
+  if (bus && bus->Power()) bus->Power()->SetPower(On);
+}
+
+void TBridge::SwitchPower(bool On) {
+  if (!FClient->Connected()) {
+    FUI.ShowMessage("not connected to server");
+    return;
+  }
+  Guarded([&] { SetServerPower(On); });
+}
+
+void TBridge::SendFeedbackBytes(int32_t Start, int32_t Count) {
+  if (FDecoder) FDecoder->SendFeedbackBytes(Start, Count);
+}
+
+void TBridge::SRCPCl1FeedbackChange(TMoBaSRCPFeedback& AFeedback) {
+  const int32_t address = AFeedback.Address();
+  const int32_t value = AFeedback.Value();
+  if (FLogActive)
+    WriteScreen("Feedback change detected: Address: " + std::to_string(address) +
+                " Value: " + std::to_string(value));
+  FEngine->SetContact(address, value != 0);
+}
+
+void TBridge::Poweron1Click() {
+  SetPowerChecked(!FPowerChecked);
+  Guarded([this] { SetServerPower(FPowerChecked); });
+}
+
+void TBridge::PowerTimerTimer() {
+  Poweron1Click();
+  StopPowerTimer();
+}
+
+void TBridge::Startfeedback1Click() {
+  const std::string text = "S88 LPT1 " + std::to_string(FStore.Settings.S88Modules);
+  Guarded([&] {
+    TMoBaSRCPBus* bus = BusByNumber(FeedbackBusNumber);
+    if (!bus || !bus->Feedbacks()) return;
+    bus->Feedbacks()->SetInitString(text);
+    bus->Feedbacks()->SetEnabled(true);
+  });
+}
+
+void TBridge::Stopfeedback1Click() {
+  Guarded([this] {
+    TMoBaSRCPBus* bus = BusByNumber(FeedbackBusNumber);
+    if (bus && bus->Feedbacks()) bus->Feedbacks()->SetEnabled(false);
+  });
+}
+
+}  // namespace tenvarra

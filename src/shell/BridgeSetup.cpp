@@ -1,0 +1,18 @@
+// The general setup's "&Save", shared by every front end.
+
+#include "client/Client.h"
+#include "shell/Bridge.h"
+#include "shell/GeneralSetup.h"
+#include "shell/StoreFile.h"
+
+namespace tenvarra {
+
+void TBridge::GeneralSetupSave(const TGeneralSetupFields& Fields) {
+  ApplyGeneralSetup(Fields, FStore.Settings);
+  tenvarra::SaveStoreFile(StoreFilePath(), FStore);
+  // Taking effect at the next connection.
+  FClient->SetHost(FStore.Settings.Host);
+  FClient->SetPort(FStore.Settings.Port);
+}
+
+}  // namespace tenvarra
