@@ -3,6 +3,7 @@
 // it tells the person about a problem.
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -15,6 +16,12 @@ void CentreOnScreen(QWidget& Window);
 void ShowStopBox(QWidget* Parent, const QString& Title, const QString& Text);
 // The box for an error that stopped a command; the program goes on.
 void ShowErrorBox(QWidget* Parent, const QString& Text);
+
+// Where the eleven dialog protocols are offered; the two lists have always
+// spelt one item differently.
+enum class TLocoItems { Setup, Learning };
+// Item i stands for dialog protocol i.
+QStringList LocoProtocolItems(TLocoItems Where);
 
 // The texts every dialog shares.
 inline constexpr const char* WarningTitle = "Warning";

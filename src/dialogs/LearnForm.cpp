@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -14,26 +13,6 @@
 namespace tenvarra {
 
 namespace {
-
-// Item i stands for dialog protocol i.
-QStringList Items() {
-  QStringList items;
-  for (const char* text : {
-           "Märklin/ Motorola old (M1, 14/80)",
-           "Märklin/ Motorola new (M2, 14/80)",
-           "Märklin/ Motorola extended  (M3, 28/255)",
-           "Märklin/ Motorola extended  (M4, 14/255)",
-           "Märklin/ Motorola extended  (M5, 28/80)",
-           "NMRA/DCC  (Base 14 /99 no function) ",
-           "NMRA/DCC  (N1a 14/99)",
-           "NMRA/DCC  (N1b, 28/99)",
-           "NMRA/DCC  (N2, 128/99)",
-           "NMRA/DCC  (N3, 28/10239)",
-           "NMRA/DCC  (N4, 128/10239)",
-       })
-    items << QString::fromUtf8(text);
-  return items;
-}
 
 QLabel* BoldLabel(QWidget* Parent, const char* Name, const char* Text) {
   auto* label = new QLabel(QString::fromLatin1(Text), Parent);
@@ -58,7 +37,7 @@ TLearnForm::TLearnForm(QWidget* Parent) : QDialog(Parent) {
   FAddress->setObjectName(QStringLiteral("lbAddress"));
   FProtocols = new QComboBox(this);
   FProtocols->setObjectName(QStringLiteral("cbGLs"));
-  FProtocols->addItems(Items());
+  FProtocols->addItems(LocoProtocolItems(TLocoItems::Learning));
   FProtocols->setPlaceholderText(QString(61, QLatin1Char('-')));
   FProtocols->setCurrentIndex(-1);
   auto* save = new QPushButton(QStringLiteral("Save"), this);

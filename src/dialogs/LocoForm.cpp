@@ -5,29 +5,16 @@
 #include <array>
 
 #include "devices/DialogProtocols.h"
+#include "dialogs/DialogSupport.h"
 #include "shell/DeviceStore.h"
 
 namespace tenvarra {
 
 namespace {
 
-// Item i stands for dialog protocol i; the empty items for none.
+// After the protocols come empty items, which stand for none.
 QStringList Items() {
-  QStringList items;
-  for (const char* text : {
-           "Märklin/ Motorola old (M1, 14/80)",
-           "Märklin/ Motorola new (M2, 14/80)",
-           "Märklin/ Motorola extended  (M3, 28/255)",
-           "Märklin/ Motorola extended  (M4, 14/255)",
-           "Märklin/ Motorola extended  (M5, 28/80)",
-           "NMRA/DCC  (Base 14 /99 no function) ",
-           "NMRA/DCC  (N1a, 14/99)",
-           "NMRA/DCC  (N1b, 28/99)",
-           "NMRA/DCC  (N2, 128/99)",
-           "NMRA/DCC  (N3, 28/10239)",
-           "NMRA/DCC  (N4, 128/10239)",
-       })
-    items << QString::fromUtf8(text);
+  QStringList items = LocoProtocolItems(TLocoItems::Setup);
   for (int i = 0; i < 6; ++i) items << QString();
   return items;
 }
