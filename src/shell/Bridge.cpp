@@ -267,11 +267,13 @@ void TBridge::SaveStoreFile() {
 // ---- What the window shows ----
 
 void TBridge::SetStatus(TStatusPanel Panel, const std::string& Text) {
+  if (FStatus[Panel] == Text) return;
   FStatus[Panel] = Text;
   FUI.SetStatusText(Panel, Text);
 }
 
 void TBridge::SetConnectEnabled(bool Enabled) {
+  if (FConnectEnabled == Enabled) return;
   FConnectEnabled = Enabled;
   FUI.SetConnectEnabled(Enabled);
 }
