@@ -243,8 +243,8 @@ void TBridge::SRCPCl1Disconnect() {
 }
 
 void TBridge::Exit1Click() {
-  SaveStoreFile();
-  FUI.Close();
+  // Closing after a failed save would lose what was learned this run.
+  if (SaveStoreFile()) FUI.Close();
 }
 
 bool TBridge::FormCloseQuery() {
@@ -260,8 +260,13 @@ bool TBridge::FormCloseQuery() {
   return may;
 }
 
-void TBridge::SaveStoreFile() {
-  Guarded([this] { tenvarra::SaveStoreFile(StoreFilePath(), FStore); });
+bool TBridge::SaveStoreFile() {
+  bool saved = false;
+  Guarded([&] {
+    tenvarra::SaveStoreFile(StoreFilePath(), FStore);
+    saved = true;
+  });
+  return saved;
 }
 
 // ---- What the window shows ----

@@ -108,6 +108,23 @@ TEST_F(TBridgeTest, LogLinesGoToTheRunsFileAndAFileThatCannotBeWrittenIsReported
   EXPECT_NE(lostUI.Messages[0].find("missing"), std::string::npos);
 }
 
+TEST_F(TBridgeTest, ExitSavesFirstAndAFailedSaveKeepsTheProgramOpen) {
+  TTestBridgeUI ui, lostUI;
+  auto bridge = MakeBridge(ui);
+  AddLoco(*bridge, 12, 1);
+  bridge->Exit1Click();
+  EXPECT_EQ(ui.Closes, 1);
+  EXPECT_NE(Data.Read("loco.dat").find("\r\n1\r\n12\r\n4\r\n"), std::string::npos);
+
+  TBridgeOptions options;
+  options.DataDir = Data.File("missing");
+  options.PortDir = Ports.Path();
+  TBridge lost(Loop, Queue, lostUI, options);
+  lost.Exit1Click();
+  EXPECT_EQ(lostUI.Closes, 0);
+  EXPECT_EQ(lostUI.Messages.size(), 1u);
+}
+
 // The server announces buses 1 and 3 only: list positions 0 and 1.
 TEST_F(TBridgeTest, LocosTravelOnTheirBusByNumberAndAStalledReplyIsShownAndSurvived) {
   TScriptedServer server;
