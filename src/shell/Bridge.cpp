@@ -21,6 +21,7 @@ TBridge::TBridge(TEventLoop& Loop, TMainThreadQueue& Queue, TBridgeUI& UI, TBrid
       FQueue(Queue),
       FUI(UI),
       FOptions(std::move(Options)),
+      FStoreFile(StoreFilePath()),
       FLogFile(FOptions.DataDir, LogFileNameOfTick(TickCount32(TickCountMs()))),
       FEngine(std::make_unique<TTenvarra>(*this)),
       FClient(std::make_unique<TMoBaSRCPClient>(Queue)) {
@@ -84,7 +85,7 @@ void TBridge::FormCreate() {
   FStore.Settings.SerialHandshake = true;
   try {
     // A missing file is a first start: the defaults stay and the port is provided.
-    LoadStoreFile(StoreFilePath(), FStore);
+    FStoreFile.Load(FStore);
   } catch (const std::exception& Error) {
     FUI.ShowError(Error.what());
     return;
@@ -263,7 +264,7 @@ bool TBridge::FormCloseQuery() {
 bool TBridge::SaveStoreFile() {
   bool saved = false;
   Guarded([&] {
-    tenvarra::SaveStoreFile(StoreFilePath(), FStore);
+    FStoreFile.Save(FStore);
     saved = true;
   });
   return saved;

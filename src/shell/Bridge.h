@@ -22,6 +22,7 @@
 #include "shell/BridgeUI.h"
 #include "shell/DeviceStore.h"
 #include "shell/LogFile.h"
+#include "shell/StoreFile.h"
 
 namespace tenvarra {
 
@@ -163,6 +164,8 @@ private:
 
   std::string FVersion;
   TDeviceStore FStore;
+  // loco.dat, which remembers a failed load so no save replaces it unseen.
+  TStoreFile FStoreFile;
   TLogFile FLogFile;
   bool FLogActive = false;
   int32_t FSolLearnIndex = 0;

@@ -9,7 +9,7 @@ namespace tenvarra {
 
 void TBridge::GeneralSetupSave(const TGeneralSetupFields& Fields) {
   ApplyGeneralSetup(Fields, FStore.Settings);
-  tenvarra::SaveStoreFile(StoreFilePath(), FStore);
+  FStoreFile.Save(FStore);
   // Taking effect at the next connection.
   FClient->SetHost(FStore.Settings.Host);
   FClient->SetPort(FStore.Settings.Port);
