@@ -4,8 +4,11 @@
 #include <sys/signalfd.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -18,6 +21,7 @@
 #include "qtloop/QtEventLoop.h"
 #include "shell/Bridge.h"
 #include "sim/SimServer.h"
+#include "window/MainForm.h"
 
 namespace tenvarra {
 
@@ -34,6 +38,9 @@ std::string ExecutableDirectory() {
   const auto slash = exe.rfind('/');
   return slash == std::string::npos ? "." : exe.substr(0, slash == 0 ? 1 : slash);
 }
+
+// The program's own notes, on standard error in both front ends.
+void Note(const std::string& Text) { std::fprintf(stderr, "%s\n", Text.c_str()); }
 
 bool ServerAnswers(int Port) {
   try {
@@ -58,11 +65,11 @@ TUniqueFd StopSignals() {
 
 // Starts the simulated layout unless a server already answers on its port,
 // and points the client at it.
-std::unique_ptr<TSimServer> Simulate(const TAppOptions& Options, TBridge& Bridge, THeadlessUI& UI) {
+std::unique_ptr<TSimServer> Simulate(const TAppOptions& Options, TBridge& Bridge, TBridgeUI& UI) {
   const int port = Options.SimulatePort.value_or(Bridge.Settings().Port);
   std::unique_ptr<TSimServer> server;
   if (ServerAnswers(port)) {
-    UI.Note("simulate: a server already answers on " + std::string(SimulatorHost) + ":" +
+    Note("simulate: a server already answers on " + std::string(SimulatorHost) + ":" +
             std::to_string(port) + "; using it");
   } else {
     TSimOptions options;
@@ -71,7 +78,7 @@ std::unique_ptr<TSimServer> Simulate(const TAppOptions& Options, TBridge& Bridge
     server = std::make_unique<TSimServer>(options);
     try {
       server->Start();
-      UI.Note("simulate: simulated layout on " + server->Endpoint());
+      Note("simulate: simulated layout on " + server->Endpoint());
     } catch (const std::exception& Error) {
       UI.ShowError(Error.what());
       server.reset();
@@ -82,60 +89,86 @@ std::unique_ptr<TSimServer> Simulate(const TAppOptions& Options, TBridge& Bridge
   return server;
 }
 
+// A display to open a window on: the platform named, or an X or Wayland display.
+bool DisplayAvailable() {
+  for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) return true;
+  }
+  return false;
+}
+
+TBridgeOptions BridgeOptions(const TAppOptions& Options) {
+  TBridgeOptions options;
+  options.DataDir = Options.DataDir.empty() ? ExecutableDirectory() : Options.DataDir;
+  options.PortDir = Options.PortDir;
+  options.ReplyTimeoutMs = Options.ReplyTimeoutMs;
+  return options;
+}
+
+// What both front ends share once the bridge exists: the queue and the
+// signals watched by the loop, start-up as the command line asks, and the
+// run until the front end closes or a stop signal arrives.
+// FormCreate starts the bridge and shows the front end.
+int Run(const TAppOptions& Options, TUniqueFd& Signals, TQtEventLoop& Loop, TMainThreadQueue& Queue,
+        TBridge& Bridge, TBridgeUI& UI, const std::function<void()>& FormCreate) {
+  Queue.OnAsyncError = [&UI](TMainThreadQueue&, std::exception_ptr Error) {
+    try {
+      std::rethrow_exception(Error);
+    } catch (const std::exception& E) {
+      UI.ShowError(E.what());
+    }
+  };
+  const TWatchId queueWatch = Loop.Watch(Queue.WakeFd(), ioRead, [&Queue](int, unsigned) { Queue.RunPending(); });
+  TWatchId signalWatch = 0;
+  if (Signals.Valid()) {
+    signalWatch = Loop.Watch(Signals.Get(), ioRead, [&Signals](int, unsigned) {
+      signalfd_siginfo info{};
+      while (::read(Signals.Get(), &info, sizeof info) == sizeof info) {
+      }
+      // Like closing the window: no close query, nothing saved.
+      QCoreApplication::quit();
+    });
+  }
+
+  FormCreate();
+  if (!Bridge.Port() && !Bridge.PortError().empty()) Note("tenvarra: no virtual serial port: " + Bridge.PortError());
+  std::unique_ptr<TSimServer> simulator;
+  if (Options.Simulate) simulator = Simulate(Options, Bridge, UI);
+  if (Options.Log) Bridge.Logenabled1Click();
+  if (Options.Connect) Bridge.ConnecttoServer1Click();
+
+  const int status = QCoreApplication::exec();
+  if (signalWatch != 0) Loop.Unwatch(signalWatch);
+  Loop.Unwatch(queueWatch);
+  Queue.OnAsyncError = nullptr;
+  return status;
+}
+
 }  // namespace
 
 int RunTenvarra(const TAppOptions& Options, int argc, char** argv) {
-  TUniqueFd stopSignals = StopSignals();
+  TUniqueFd signals = StopSignals();
+  if (!Options.Headless && DisplayAvailable()) {
+    QApplication application(argc, argv);
+    TQtEventLoop loop;
+    TMainThreadQueue queue;
+    TMainForm form(loop, queue, BridgeOptions(Options));
+    return Run(Options, signals, loop, queue, form.Bridge(), form, [&form] {
+      form.FormCreate();
+      form.show();
+    });
+  }
   QCoreApplication application(argc, argv);
   TQtEventLoop loop;
   TMainThreadQueue queue;
   THeadlessUI ui(Options.LearnLoco, Options.LearnSolenoid);
-  if (!Options.Headless) ui.Note("tenvarra: the window is not built yet; running headless");
-
-  queue.OnAsyncError = [&ui](TMainThreadQueue&, std::exception_ptr Error) {
-    try {
-      std::rethrow_exception(Error);
-    } catch (const std::exception& E) {
-      ui.ShowError(E.what());
-    }
+  TBridge bridge(loop, queue, ui, BridgeOptions(Options));
+  ui.OnClose = [&bridge] {
+    if (bridge.FormCloseQuery()) QCoreApplication::quit();
   };
-  const TWatchId queueWatch = loop.Watch(queue.WakeFd(), ioRead, [&queue](int, unsigned) { queue.RunPending(); });
-
-  std::unique_ptr<TSimServer> simulator;
-  int status = 0;
-  {
-    TBridgeOptions options;
-    options.DataDir = Options.DataDir.empty() ? ExecutableDirectory() : Options.DataDir;
-    options.PortDir = Options.PortDir;
-    options.ReplyTimeoutMs = Options.ReplyTimeoutMs;
-    TBridge bridge(loop, queue, ui, options);
-    ui.OnClose = [&bridge] {
-      if (bridge.FormCloseQuery()) QCoreApplication::quit();
-    };
-
-    bridge.FormCreate();
-    if (!bridge.Port() && !bridge.PortError().empty())
-      ui.Note("tenvarra: no virtual serial port: " + bridge.PortError());
-    if (Options.Simulate) simulator = Simulate(Options, bridge, ui);
-    if (Options.Log) bridge.Logenabled1Click();
-    if (Options.Connect) bridge.ConnecttoServer1Click();
-
-    THeadlessCommands commands(loop, STDIN_FILENO, bridge, ui);
-    TWatchId signalWatch = 0;
-    if (stopSignals.Valid()) {
-      signalWatch = loop.Watch(stopSignals.Get(), ioRead, [&stopSignals](int, unsigned) {
-        signalfd_siginfo info{};
-        while (::read(stopSignals.Get(), &info, sizeof info) == sizeof info) {
-        }
-        // Like closing the window: no close query, nothing saved.
-        QCoreApplication::quit();
-      });
-    }
-    status = QCoreApplication::exec();
-    if (signalWatch != 0) loop.Unwatch(signalWatch);
-  }
-  loop.Unwatch(queueWatch);
-  return status;
+  THeadlessCommands commands(loop, STDIN_FILENO, bridge, ui);
+  return Run(Options, signals, loop, queue, bridge, ui, [&bridge] { bridge.FormCreate(); });
 }
 
 }  // namespace tenvarra

@@ -1,7 +1,8 @@
 #pragma once
-// The program: the front end (headless until the window exists), the one
-// Qt Core event loop that watches the port, the hand-over queue, standard
-// input, the signals and the timers, and the optional simulated layout.
+// The program: the front end (the window when there is a display, else the
+// headless one), the one Qt event loop that watches the port, the hand-over
+// queue, standard input, the signals and the timers, and the optional
+// simulated layout.
 
 #include "app/AppOptions.h"
 
