@@ -1,14 +1,10 @@
-// Renders every dialog as the person sees it. With TENVARRA_SCREENSHOT_DIR
-// set (scripts/screenshots) the pictures are kept there for the docs;
-// otherwise they go to a temporary directory and only their rendering is checked.
-#include <QImage>
+// Renders every dialog as the person sees it (see Screenshot.h).
 #include <QTabWidget>
-#include <set>
 
-#include "common/TempDir.h"
 #include "dialogs/DialogTest.h"
 #include "dialogs/LearnForm.h"
 #include "dialogs/LocoForm.h"
+#include "dialogs/Screenshot.h"
 #include "dialogs/SetupForm.h"
 #include "dialogs/SolForm.h"
 #include "dialogs/SolLearnForm.h"
@@ -19,28 +15,8 @@ namespace {
 
 using namespace test;
 
-class ScreenshotTest : public ::testing::Test {
+class ScreenshotTest : public ::testing::Test, public TScreenshots {
 protected:
-  ScreenshotTest() {
-    const QByteArray dir = qgetenv("TENVARRA_SCREENSHOT_DIR");
-    FDir = dir.isEmpty() ? QString::fromStdString(FTemp.Path()) : QString::fromLocal8Bit(dir);
-  }
-
-  // Saves the window's picture and checks that something was drawn on it.
-  void Shoot(QWidget& Window, const char* Name) {
-    QImage image(Window.size(), QImage::Format_RGB32);
-    image.fill(Qt::white);
-    Window.render(&image);
-    std::set<QRgb> colours;
-    for (int y = 0; y < image.height(); y += 2)
-      for (int x = 0; x < image.width(); x += 2) colours.insert(image.pixel(x, y));
-    // Text, frames and buttons give many shades; an empty window a handful.
-    EXPECT_GT(colours.size(), 8u) << Name;
-    EXPECT_TRUE(image.save(FDir + "/" + QString::fromLatin1(Name) + ".png")) << Name;
-  }
-
-  TTempDir FTemp;
-  QString FDir;
   TDeviceStore FStore;
 };
 

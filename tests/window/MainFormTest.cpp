@@ -17,6 +17,7 @@
 #include "devices/DialogProtocols.h"
 #include "devices/Tables.h"
 #include "dialogs/DialogTest.h"
+#include "dialogs/Screenshot.h"
 #include "platform/MainThreadQueue.h"
 #include "qtloop/QtEventLoop.h"
 #include "sim/SimServer.h"
@@ -267,6 +268,17 @@ TEST_F(TMainFormTest, SetupItemsOpenTheDialogsAndSaveAfterTheDeviceSetups) {
   TBoxAnswer refused;
   Item("Generalsetup1").trigger();
   EXPECT_EQ(refused.Box.Text, "Please disconnect from server!");
+}
+
+// The window as the person sees it, connected to the simulated layout with
+// "Log enabled" and the log file on (see Screenshot.h).
+TEST_F(TMainFormTest, Screenshot) {
+  Bridge().Settings().WriteLogFile = true;
+  ASSERT_TRUE(Connect());
+  Item("Logenabled1").trigger();
+  Item("Poweron1").trigger();
+  ASSERT_TRUE(WaitFor([this] { return Memo().blockCount() >= 6; })) << Memo().toPlainText().toStdString();
+  TScreenshots().Shoot(*FForm, "main-window");
 }
 
 }  // namespace
