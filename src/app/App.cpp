@@ -126,8 +126,9 @@ int Run(const TAppOptions& Options, TUniqueFd& Signals, TQtEventLoop& Loop, TMai
       signalfd_siginfo info{};
       while (::read(Signals.Get(), &info, sizeof info) == sizeof info) {
       }
-      // Like closing the window: no close query, nothing saved.
-      QCoreApplication::quit();
+      // No close query, nothing saved. Not quit(): a QApplication's quit
+      // asks every window to close first, and the window may refuse.
+      QCoreApplication::exit(0);
     });
   }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -200,6 +201,18 @@ TEST_F(TEndToEndTest, ABurstOfLocoCommandsReachesTheServerWholeAndInOrder) {
       ASSERT_EQ(sent[i], sent[i - 14]) << i;
     }
   }
+  EXPECT_EQ(program.Terminate(), 0);
+}
+
+// The window, on the offscreen platform: SIGTERM ends the program at once,
+// without the close query that would refuse while it is connected.
+TEST_F(TEndToEndTest, TheWindowEndsOnSigtermWhileConnected) {
+  ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  TTenvarraProcess program({"--data-dir", Data.Path(), "--port-dir", Ports.Path(),
+                            "--simulate=" + std::to_string(Sim->Port()), "--connect"});
+  ::unsetenv("QT_QPA_PLATFORM");
+  // Printed after start-up; the connect follows before the loop runs.
+  ASSERT_TRUE(program.WaitErr("simulate: a server already answers on *"));
   EXPECT_EQ(program.Terminate(), 0);
 }
 
