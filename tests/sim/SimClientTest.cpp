@@ -40,21 +40,26 @@ protected:
     Client.SetOnCmdLog(keep);
     Client.SetOnInfoLog(keep);
     Client.OnFeedbackChange = [this](TMoBaSRCPClient&, TMoBaSRCPFeedback& F) {
-      Events.push_back("contact " + std::to_string(F.Address()) + "=" + std::to_string(F.IsActiv()));
+      Events.push_back("contact " + std::to_string(F.Address()) + "=" +
+                       std::to_string(F.IsActiv()));
     };
     Client.OnLocoChange = [this](TMoBaSRCPClient&, TMoBaSRCPLoco& L) {
-      Events.push_back("loco " + std::to_string(L.Address()) + " speed " + std::to_string(L.Speed()));
+      Events.push_back("loco " + std::to_string(L.Address()) + " speed " +
+                       std::to_string(L.Speed()));
     };
     Client.OnAccessoireChange = [this](TMoBaSRCPClient&, TMoBaSRCPSolenoid& S) {
       Events.push_back("accessory " + std::to_string(S.Address()) + " port 0 " +
                        std::to_string(S.PortValue(0)));
     };
     Client.OnBusPowerChange = [this](TMoBaSRCPClient&, TMoBaSRCPBus& B) {
-      if (B.Power()) Events.push_back("power " + std::to_string(B.Bus()) + (B.Power()->PowerOn() ? " on" : " off"));
+      if (B.Power())
+        Events.push_back("power " + std::to_string(B.Bus()) + (B.Power()->PowerOn() ? " on" : ""));
     };
   }
 
-  bool Serve(const std::function<bool()>& Done) { return Queue.ServeUntil(Done, TSimClient::WaitMs); }
+  bool Serve(const std::function<bool()>& Done) {
+    return Queue.ServeUntil(Done, TSimClient::WaitMs);
+  }
   bool Saw(const std::string& Event) {
     return Serve([&] { return std::find(Events.begin(), Events.end(), Event) != Events.end(); });
   }

@@ -46,7 +46,8 @@ protected:
                      "100 INFO 3 DESCRIPTION GL POWER",  "100 INFO 4 DESCRIPTION POWER",
                      "100 INFO 5 DESCRIPTION GA POWER",  "100 INFO 6 DESCRIPTION GA POWER",
                      "100 INFO 7 DESCRIPTION POWER",     "100 INFO 8 DESCRIPTION FB POWER"};
-    for (int bus = 1; bus <= 8; ++bus) lines.push_back("100 INFO " + std::to_string(bus) + " POWER OFF");
+    for (int bus = 1; bus <= 8; ++bus)
+      lines.push_back("100 INFO " + std::to_string(bus) + " POWER OFF");
     return lines;
   }
 
@@ -88,7 +89,7 @@ protected:
     Strings reports = ReportsSoFar(*Info);
     for (std::size_t i = 0; i < reports.size() && i < expected.size(); ++i) {
       const std::string& e = expected[i];
-      if (!e.empty() && e.back() == '*' && reports[i].compare(0, e.size() - 1, e, 0, e.size() - 1) == 0)
+      if (!e.empty() && e.back() == '*' && reports[i].rfind(e.substr(0, e.size() - 1), 0) == 0)
         reports[i] = e;
     }
     EXPECT_EQ(reports, expected);

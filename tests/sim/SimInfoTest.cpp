@@ -1,6 +1,7 @@
 // Information sessions: the snapshot after GO, every change as it happens
 // (from any client, the timers and the owner of the server), time stamps.
 
+#include <algorithm>
 #include <thread>
 
 #include "SimFixture.h"
@@ -53,10 +54,10 @@ TEST_F(SimInfo, AnAccessorySwitchesBackAfterItsDelay) {
   // A delay of 0 switches off at once, -1 never, and a new SET of a port
   // overrides its pending switch-off. The last switch-off is due after the
   // first would have been, so one that was not overridden would show.
-  for (const char* command : {"SET 5 GA 1 0 1 300", "SET 5 GA 1 1 1 0", "SET 5 GA 1 1 1 300",
+  for (const char* command : {"SET 5 GA 1 0 1 800", "SET 5 GA 1 1 1 0", "SET 5 GA 1 1 1 800",
                               "SET 5 GA 1 1 1 -1"})
     ASSERT_EQ(Cmd->Ask(command), Ok) << command;
-  ASSERT_TRUE(Cmd->Send("SET 5 GA 1 0 1 310"));
+  ASSERT_TRUE(Cmd->Send("SET 5 GA 1 0 1 810"));
   const std::optional<std::string> reply = Cmd->ReadLine();
   ASSERT_TRUE(reply);
   ASSERT_EQ(TSimClient::Body(*reply), Ok);
@@ -74,7 +75,7 @@ TEST_F(SimInfo, AnAccessorySwitchesBackAfterItsDelay) {
   EXPECT_EQ(ReportsSoFar(*Info), Strings{});
   // Stamps count milliseconds of the wall clock (reports may run ahead of it,
   // replies never do): the port went off no earlier than its delay.
-  EXPECT_GE(TSimClient::Stamp(lines[6]) - TSimClient::Stamp(*reply), 0.309);
+  EXPECT_GE(TSimClient::Stamp(lines[6]) - TSimClient::Stamp(*reply), 0.809);
   EXPECT_EQ(Cmd->Ask("GET 5 GA 1 1"), "100 INFO 5 GA 1 1 1");
 }
 
@@ -82,11 +83,19 @@ TEST_F(SimInfo, ARunningModelClockReportsEachModelMinute) {
   // 6000 times as fast: a model minute every 10 ms.
   ASSERT_EQ(Cmd->Ask("INIT 0 TIME 6000 1"), Ok);
   ASSERT_EQ(Cmd->Ask("SET 0 TIME 2460000 23 58 0"), Ok);
-  const Strings expected = {"100 INFO 0 TIME 2460000 23 58 0", "100 INFO 0 TIME 2460000 23 59 0",
-                            "100 INFO 0 TIME 2460001 0 0 0"};
-  Strings reports = Info->ReadThrough(expected.back());
-  ASSERT_GE(reports.size(), 3u);
-  EXPECT_EQ(Strings(reports.end() - 3, reports.end()), expected);
+  const std::string set = "100 INFO 0 TIME 2460000 23 58 0";
+  const std::string midnight = "100 INFO 0 TIME 2460001 0 0 0";
+  Strings reports = Info->ReadThrough(midnight);
+  const auto from = std::find(reports.begin(), reports.end(), set);
+  ASSERT_NE(from, reports.end());
+  // A timer late by more than a model minute reports the minute reached, so
+  // 23:59 may be passed over on a busy machine; nothing else comes between.
+  const Strings after(from + 1, reports.end());
+  if (after.size() == 2) {
+    EXPECT_EQ(after[0], "100 INFO 0 TIME 2460000 23 59 0");
+  }
+  EXPECT_LE(after.size(), 2u);
+  EXPECT_EQ(after.back(), midnight);
   ASSERT_EQ(Cmd->Ask("TERM 0 TIME"), Ok);
   EXPECT_EQ(Info->ReadThrough("102 INFO 0 TIME").back(), "102 INFO 0 TIME");
 }

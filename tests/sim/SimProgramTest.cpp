@@ -118,8 +118,8 @@ TEST(SimProgram, ServesOnThePortItNamesUntilItIsTerminated) {
   TProgram taken({"--port", std::to_string(port)});
   std::string output;
   EXPECT_EQ(taken.Finish(output), 1);
-  EXPECT_EQ(output.rfind("tenvarra-sim: cannot listen on 127.0.0.1:" + std::to_string(port) + ": ", 0), 0u)
-      << output;
+  const std::string refusal = "tenvarra-sim: cannot listen on 127.0.0.1:" + std::to_string(port);
+  EXPECT_EQ(output.rfind(refusal + ": ", 0), 0u) << output;
 
   program.Signal(SIGTERM);
   EXPECT_EQ(program.Finish(output), 0) << output;
