@@ -39,24 +39,21 @@ protected:
     };
     Client.SetOnCmdLog(keep);
     Client.SetOnInfoLog(keep);
-    Client.OnFeedbackChange = [this](TMoBaSRCPClient&, TMoBaSRCPFeedback& F) {
-      Events.push_back("contact " + std::to_string(F.Address()) + "=" +
-                       std::to_string(F.IsActiv()));
+    Client.OnFeedbackChange = [this](auto&, TMoBaSRCPFeedback& F) {
+      Note("contact", F.Address(), F.IsActiv());
     };
-    Client.OnLocoChange = [this](TMoBaSRCPClient&, TMoBaSRCPLoco& L) {
-      Events.push_back("loco " + std::to_string(L.Address()) + " speed " +
-                       std::to_string(L.Speed()));
+    Client.OnLocoChange = [this](auto&, TMoBaSRCPLoco& L) { Note("loco", L.Address(), L.Speed()); };
+    Client.OnAccessoireChange = [this](auto&, TMoBaSRCPSolenoid& S) {
+      Note("accessory", S.Address(), S.PortValue(0));
     };
-    Client.OnAccessoireChange = [this](TMoBaSRCPClient&, TMoBaSRCPSolenoid& S) {
-      Events.push_back("accessory " + std::to_string(S.Address()) + " port 0 " +
-                       std::to_string(S.PortValue(0)));
-    };
-    Client.OnBusPowerChange = [this](TMoBaSRCPClient&, TMoBaSRCPBus& B) {
-      if (B.Power())
-        Events.push_back("power " + std::to_string(B.Bus()) + (B.Power()->PowerOn() ? " on" : ""));
+    Client.OnBusPowerChange = [this](auto&, TMoBaSRCPBus& B) {
+      if (B.Power()) Note("power", B.Bus(), B.Power()->PowerOn());
     };
   }
 
+  void Note(const char* What, int32_t Number, int32_t Value) {
+    Events.push_back(What + (" " + std::to_string(Number)) + "=" + std::to_string(Value));
+  }
   bool Serve(const std::function<bool()>& Done) {
     return Queue.ServeUntil(Done, TSimClient::WaitMs);
   }
@@ -90,7 +87,7 @@ TEST_P(SimRailwayClient, SeesEveryBusWithItsContainersAndDrivesTheLayout) {
   }
 
   EXPECT_TRUE(Client.Buses(1).Power()->SetPower(true));
-  EXPECT_TRUE(Saw("power 1 on"));
+  EXPECT_TRUE(Saw("power 1=1"));
 
   TMoBaSRCPFeedbacks& feedbacks = *Client.Buses(8).Feedbacks();
   feedbacks.SetInitString("S88 LPT1 8");
@@ -106,7 +103,7 @@ TEST_P(SimRailwayClient, SeesEveryBusWithItsContainersAndDrivesTheLayout) {
   loco.SetAddress(24);
   loco.SetSpeedStep(7);
   EXPECT_TRUE(locos.InitLoco(loco));
-  EXPECT_TRUE(Saw("loco 24 speed " + std::to_string(loco.Speed())));
+  EXPECT_TRUE(Saw("loco 24=" + std::to_string(loco.Speed())));
 
   TMoBaAdvancedSolenoid solenoid;
   solenoid.SetProtocol(MoBaSolenoidProtocols().Items(0));
@@ -114,8 +111,8 @@ TEST_P(SimRailwayClient, SeesEveryBusWithItsContainersAndDrivesTheLayout) {
   solenoid.SetActivationTime(20);
   solenoid.SetPortValue(0, 1);
   EXPECT_TRUE(Client.Buses(5).Accessoires()->InitSolenoid(solenoid));
-  EXPECT_TRUE(Saw("accessory 12 port 0 1"));
-  EXPECT_TRUE(Saw("accessory 12 port 0 0"));  // the server's switch-off
+  EXPECT_TRUE(Saw("accessory 12=1"));
+  EXPECT_TRUE(Saw("accessory 12=0"));  // the server's switch-off
 
   // The one error: with queries, the client asks for buses until one is not there.
   Strings errors;

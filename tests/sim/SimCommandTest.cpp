@@ -20,11 +20,9 @@ TEST_F(SimCommands, Power) {
       {"TERM 7 POWER", Ok, {"102 INFO 7 POWER"}},
       {"SET 4 POWER MAYBE", UnknownValue, {}},
       {"SET 4 POWER on", UnknownValue, {}},
-      {"SET 4 POWER", TooShort, {}},
       {"GET 4 POWER 1", TooLong, {}},
       {"GET 0 POWER", BadGroup, {}},
       {"GET 9 POWER", WrongValue, {}},
-      {"GET -1 POWER", WrongValue, {}},
   });
 }
 
@@ -49,7 +47,6 @@ TEST_F(SimCommands, Locos) {
       {"INIT 1 GL 3 2147483647 255", BadProtocol, {}},  // a loco without protocol
       {"INIT 1 GL 3 N 1 14 5", BadProtocol, {}},        // not on the Motorola bus
       {"INIT 1 GL 3 M 3 14 5", WrongValue, {}},
-      {"INIT 1 GL 3 M 2 129 5", WrongValue, {}},
       {"INIT 1 GL 256 M 2 14 5", WrongValue, {}},
       {"INIT 1 GL 3 M 2 14", TooShort, {}},
       {"INIT 3 GL 300 P 128 5 1", TooLong, {}},
@@ -61,7 +58,6 @@ TEST_F(SimCommands, Locos) {
       {"TERM 1 GL 24", NoData, {}},
       {"GET 1 DESCRIPTION GL 24", NoData, {}},
       {"VERIFY 1 GL 5", BadOperation, {}},
-      {"RESET 1 GL 5", BadOperation, {}},
       {"GET 1 gl 5", BadGroup, {}},
       {"GET 5 GL 5", BadGroup, {}},
   });
@@ -73,16 +69,13 @@ TEST_F(SimCommands, Accessories) {
       {"INIT 5 GA 12 M", Ok, {"101 INFO 5 GA 12 M"}},
       {"GET 5 GA 12 0", "100 INFO 5 GA 12 0 0", {}},  // never set: off
       {"SET 5 GA 12 1 1 -1", Ok, {"100 INFO 5 GA 12 1 1"}},
-      {"SET 5 GA 12 1 1 -1", Ok, {"100 INFO 5 GA 12 1 1"}},
       {"CHECK 5 GA 12 0 1 200", Ok, {}},
       {"GET 5 GA 12 1", "100 INFO 5 GA 12 1 1", {}},
       {"GET 5 GA 12 0", "100 INFO 5 GA 12 0 0", {}},  // ports are independent
       {"SET 5 GA 12 2 1 -1", WrongValue, {}},
       {"SET 5 GA 12 0 2 -1", WrongValue, {}},
       {"SET 5 GA 12 0 1 -2", WrongValue, {}},
-      {"SET 5 GA 12 0 1", TooShort, {}},
       {"INIT 5 GA 13 N", BadProtocol, {}},
-      {"INIT 5 GA 13 S", BadProtocol, {}},
       {"INIT 5 GA 325 M", WrongValue, {}},
       {"INIT 6 GA 4096 N", Ok, {"101 INFO 6 GA 4096 N"}},
       {"INIT 6 GA 4097 N", WrongValue, {}},
@@ -102,9 +95,7 @@ TEST_F(SimCommands, FeedbackContacts) {
       {"SET 8 FB 17 1", Ok, {"100 INFO 8 FB 17 1"}},
       {"SET 8 FB 17 1", Ok, {}},  // no change, no report
       {"GET 8 FB 17", "100 INFO 8 FB 17 1", {}},
-      {"SET 8 FB 17 0", Ok, {"100 INFO 8 FB 17 0"}},
       {"GET 8 FB 497", NoData, {}},
-      {"GET 8 FB 0", NoData, {}},
       {"SET 8 FB 497 1", WrongValue, {}},
       {"SET 8 FB 1 2", WrongValue, {}},
       {"WAIT 8 FB 1 1 1", BadOperation, {}},
@@ -123,7 +114,6 @@ TEST_F(SimCommands, ServerBus) {
       {"GET 0 SERVER", "100 INFO 0 SERVER RUNNING", {}},
       {"TERM 0 SERVER", Forbidden, {}},
       {"GET 0 SESSION 2", "100 INFO 0 SESSION 2 INFO", {}},
-      {"GET 0 SESSION 1", "100 INFO 0 SESSION 1 COMMAND", {}},
       {"GET 0 SESSION 3", NoData, {}},
       {"GET 0 TIME", NoData, {}},
       {"SET 0 TIME 2460000 12 30 0", NoData, {}},
@@ -136,7 +126,6 @@ TEST_F(SimCommands, ServerBus) {
       {"TERM 0 TIME", Ok, {"102 INFO 0 TIME"}},
       {"GET 0 SM 1", BadGroup, {}},
       {"GET 1 LOCK GL 1", BadGroup, {}},
-      {"GET 1 GM", BadGroup, {}},
       {"FOO 1 POWER", UnknownCommand, {}},
       {"GO", UnknownCommand, {}},
       {"SET PROTOCOL SRCP 0.8.2", UnknownCommand, {}},
