@@ -45,8 +45,11 @@ void BM_SimReportToSessions(benchmark::State& State) {
     if (info->Handshake("INFO") < 0 || info->ReadThrough(snapshotEnd).back() != snapshotEnd)
       return State.SkipWithError("no handshake");
   }
-  if (cmd.Handshake("COMMAND") < 0) return State.SkipWithError("no handshake");
-  for (auto& info : infos) info->Next();  // the command session's announcement
+  const int id = cmd.Handshake("COMMAND");
+  // Each session is told of those after it, the command session last.
+  const std::string joined = "101 INFO 0 SESSION " + std::to_string(id) + " COMMAND";
+  for (auto& info : infos)
+    if (info->ReadThrough(joined).back() != joined) return State.SkipWithError("no handshake");
   int value = 0;
   for (auto _ : State) {
     value ^= 1;
