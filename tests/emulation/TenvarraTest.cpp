@@ -5,56 +5,45 @@
 #include <array>
 #include <climits>
 
-#include "emulation/EmulationFixture.h"
+#include "emulation/TestHost.h"
 
 namespace tenvarra {
 namespace {
 
-using test::EmulationTest;
-using test::TBytes;
-using test::TLines;
-
-using TenvarraTest = EmulationTest;
-
-std::array<bool, 5> Functions(const TMoBaAdvancedLoco& Loco) {
-  return {Loco.FunctionState(0), Loco.FunctionState(1), Loco.FunctionState(2), Loco.FunctionState(3),
-          Loco.FunctionState(4)};
-}
+using TBytes = std::vector<uint8_t>;
+using TLines = std::vector<std::string>;
+class TenvarraTest : public ::testing::Test, protected test::TEmulation {};
 
 TEST_F(TenvarraTest, LocoCommandsSetSpeedDirectionLightAndFunctionsAndSendTheLoco) {
   const struct {
-    bool FunctionCommand;
-    uint8_t Command;
+    uint8_t Command;  // 64 and above: a function command
     int32_t Step;
     TMoBaDriveMode Mode;
     std::array<bool, 5> Functions;
     const char* Screen;
   } rows[] = {
-      {false, 5, 5, mdmForward, {false, false, false, false, false}, "Function of Loco 12 set to 0"},
-      {false, 21, 5, mdmForward, {true, false, false, false, false}, "Function of Loco 12 set to 1"},
-      {true, 69, 5, mdmForward, {true, true, false, true, false}, nullptr},  // light kept
-      {true, 74, 5, mdmForward, {true, false, true, false, true}, nullptr},
-      {false, 15, 0, mdmBackwards, {false, false, true, false, true}, "Function of Loco 12 set to 0"},
-      {false, 31, 0, mdmForward, {true, false, true, false, true}, "Function of Loco 12 set to 1"},
+      {5, 5, mdmForward, {false, false, false, false, false}, "Function of Loco 12 set to 0"},
+      {21, 5, mdmForward, {true, false, false, false, false}, "Function of Loco 12 set to 1"},
+      {69, 5, mdmForward, {true, true, false, true, false}, nullptr},  // the light stays
+      {74, 5, mdmForward, {true, false, true, false, true}, nullptr},
+      {15, 0, mdmBackwards, {false, false, true, false, true}, "Function of Loco 12 set to 0"},
+      {31, 0, mdmForward, {true, false, true, false, true}, "Function of Loco 12 set to 1"},
   };
   const TMoBaAdvancedLoco& loco = *Host.Locos.FindLocoByAddress(12);
   for (const auto& row : rows) {
     SCOPED_TRACE(int(row.Command));
     Clear();
-    if (row.FunctionCommand) {
-      Engine.HandleFunctions(row.Command, 12);
-    } else {
-      Engine.HandleLoco(row.Command, 12);
-    }
+    const bool functions = row.Command >= 64;
+    functions ? Engine.HandleFunctions(row.Command, 12) : Engine.HandleLoco(row.Command, 12);
     EXPECT_EQ(loco.SpeedStep(), row.Step);
     EXPECT_EQ(loco.DriveMode(), row.Mode);
-    EXPECT_EQ(Functions(loco), row.Functions);
+    for (int f = 0; f < 5; ++f) EXPECT_EQ(loco.FunctionState(f), row.Functions[f]) << f;
     EXPECT_EQ(Host.ScreenLines, row.Screen ? TLines{row.Screen} : TLines{});
-    EXPECT_EQ(Host.LogLines, TLines{row.FunctionCommand ? "Handling Functions" : "Handling Loco with address: 12"});
+    EXPECT_EQ(Host.LogLines, TLines{functions ? "Handling Functions" : "Handling Loco with address: 12"});
     EXPECT_EQ(Host.Calls, TLines{"SendLoco 12"});
   }
-  // The speed value is the step as it stands, whatever the protocol's steps.
-  Engine.HandleLoco(14, static_cast<uint8_t>(Host.AddLoco(30, 2).Address()));
+  // The speed is stored as the step it is, whatever the protocol's steps.
+  Engine.HandleLoco(14, static_cast<uint8_t>(Host.AddLoco(30, 2)->Address()));
   EXPECT_EQ(Host.Locos.FindLocoByAddress(30)->SpeedStep(), 14);
 }
 
@@ -62,26 +51,20 @@ TEST_F(TenvarraTest, LocoAddressesOutOfRangeZeroAndUnknown) {
   Host.Log = true;
   Engine.HandleLoco(5, 81);
   Engine.HandleFunctions(64, 255);
-  EXPECT_EQ(Host.LogLines, (TLines{"Handling Loco with address: 81", "Loco address out of range!!",
-                                   "Handling Functions", "Loco address out of range!!"}));
   Host.Log = false;
-  Clear();
   Engine.HandleLoco(5, 81);
-  EXPECT_EQ(Host.LogLines, TLines{"Handling Loco with address: 81"});
-
-  // Unknown and cancelled: nothing beyond the first line.
-  Engine.HandleLoco(5, 7);
+  EXPECT_EQ(Host.LogLines, (TLines{"Handling Loco with address: 81", "Loco address out of range!!",
+                                   "Handling Functions", "Loco address out of range!!",
+                                   "Handling Loco with address: 81"}));
+  Engine.HandleLoco(5, 7);  // unknown, learning cancelled
   Engine.HandleFunctions(65, 7);
-  EXPECT_EQ(Host.Calls, (TLines{"LearnLoco 7", "LearnLoco 7"}));
   EXPECT_EQ(Host.Locos.LocoCount(), 1);
-  EXPECT_TRUE(Host.ScreenLines.empty());
-
-  Clear();
   Host.LocoAnswer = 6;  // "Extended NMRA 1 (N1a)"
   Engine.HandleLoco(5, 7);
-  Engine.HandleLoco(5, 0);  // learned, but address 0 is no loco to drive
+  Engine.HandleLoco(5, 0);  // learned, but 0 is no loco to drive
   Engine.HandleFunctions(65, 9);
-  EXPECT_EQ(Host.Calls, (TLines{"LearnLoco 7", "SendLoco 7", "LearnLoco 0", "LearnLoco 9", "SendLoco 9"}));
+  EXPECT_EQ(Host.Calls, (TLines{"LearnLoco 7", "LearnLoco 7", "LearnLoco 7", "SendLoco 7", "LearnLoco 0",
+                                "LearnLoco 9", "SendLoco 9"}));
   const TMoBaAdvancedLoco* learned = Host.Locos.FindLocoByAddress(7);
   ASSERT_NE(learned, nullptr);
   EXPECT_EQ(learned->Protocol(), DialogProtocols()[6]);
@@ -90,16 +73,14 @@ TEST_F(TenvarraTest, LocoAddressesOutOfRangeZeroAndUnknown) {
 }
 
 TEST_F(TenvarraTest, FunctionsALocoLacksAreLeftAloneAndTheLocoIsStillSent) {
-  TMoBaAdvancedLoco& none = Host.AddLoco(20, 5);  // "NMRA Base (NB)": no functions
-  TMoBaAdvancedLoco& one = Host.AddLoco(21, 0);   // "Old Motorola": the light only
-  one.SetFunctionState(0, true);
+  TMoBaAdvancedLoco& none = *Host.AddLoco(20, 5);  // "NMRA Base (NB)": no functions
+  TMoBaAdvancedLoco& one = *Host.AddLoco(21, 0);   // "Old Motorola": the light only
   Engine.HandleLoco(21, 20);
   Engine.HandleFunctions(79, 21);
   EXPECT_EQ(none.FunctionCount(), 0);
-  EXPECT_EQ(none.SpeedStep(), 5);
   EXPECT_EQ(one.FunctionCount(), 1);
-  EXPECT_TRUE(one.FunctionState(0));
-  EXPECT_EQ(Host.ScreenLines, TLines{"Function of Loco 20 set to 0"});
+  EXPECT_FALSE(one.FunctionState(0));
+  EXPECT_EQ(Host.ScreenLines, TLines{"Function of Loco 20 set to 0"});  // what it has
   EXPECT_EQ(Host.Calls, (TLines{"SendLoco 20", "SendLoco 21"}));
 }
 
@@ -120,11 +101,9 @@ TEST_F(TenvarraTest, SolenoidSwitchedOnThenOffThenOffAgain) {
 
 TEST_F(TenvarraTest, UnknownSolenoidsAreLearnedOnlyInLearningMode) {
   const struct {
-    bool Learning;
-    bool Log;
+    bool Learning, Log;
     int32_t Answer;
-    TLines Calls;
-    TLines Log_;
+    TLines Calls, Lines;
   } rows[] = {
       {false, true, 1, {}, {"Handling Solenoid", "no data send to server for solenoid address: 200"}},
       {false, false, 1, {}, {"Handling Solenoid"}},
@@ -139,7 +118,7 @@ TEST_F(TenvarraTest, UnknownSolenoidsAreLearnedOnlyInLearningMode) {
     Engine.HandleSolenoidOff(201);  // unknown: nothing at all, learning or not
     Engine.HandleSolenoid(33, 200);
     EXPECT_EQ(Host.Calls, row.Calls);
-    EXPECT_EQ(Host.LogLines, row.Log_);
+    EXPECT_EQ(Host.LogLines, row.Lines);
   }
   const TMoBaAdvancedSolenoid* learned = Host.Solenoids.FindSolenoidByAddress(200);
   ASSERT_NE(learned, nullptr);
@@ -148,36 +127,23 @@ TEST_F(TenvarraTest, UnknownSolenoidsAreLearnedOnlyInLearningMode) {
 }
 
 TEST_F(TenvarraTest, FeedbackReadsAnswerFromTheReportedContactsAndNeverChangeThem) {
-  Engine.SetContact(1, true);
-  Engine.SetContact(16, true);
-  const struct {
-    TBytes Command;
-    TBytes Reply;
-  } reads[] = {{{193}, {128, 1}}, {{129}, {128, 1}}};
-  for (const auto& read : reads) {
-    Port.Write(read.Command);
-    EXPECT_EQ(Port.Read(), read.Reply);
-  }
-  Engine.SetContact(17, true);
+  for (const int32_t contact : {1, 16, 17}) Engine.SetContact(contact, true);
   Host.Log = true;
-  Clear();
-  Port.Write({194});
-  EXPECT_EQ(Port.Read(), (TBytes{128, 0}));
-  Port.Write({130});
-  EXPECT_EQ(Port.Read(), (TBytes{128, 1, 128, 0}));
-  EXPECT_EQ(Host.LogLines, (TLines{"Handling first byte 194", "Handling Single Byte Command",
-                                   "Sending data from 1 modules, starting with module 1",
-                                   "Handling first byte 130", "Handling Single Byte Command",
-                                   "Sending data from 2 modules, starting with module 0"}));
-  Host.Log = false;
+  const std::pair<TBytes, TBytes> reads[] = {
+      {{193}, {128, 1}}, {{129}, {128, 1}}, {{194}, {128, 0}}, {{130}, {128, 1, 128, 0}}};
+  for (const auto& [command, reply] : reads) {
+    Port.Write(command);
+    EXPECT_EQ(Port.Read(), reply);
+  }
+  EXPECT_EQ(Host.LogLines.at(8), "Sending data from 1 modules, starting with module 1");
+  EXPECT_EQ(Host.LogLines.at(11), "Sending data from 2 modules, starting with module 0");
 
-  // All 62 bytes, again after autoreset off; reports outside 1 .. 496 change nothing.
+  // All 62 bytes, the same after autoreset off; reports outside 1 .. 496 change nothing.
   Port.Write({159});
   const TBytes all = Port.Read();
   TBytes expected(62, 0);
-  expected[0] = 128;
+  expected[0] = expected[2] = 128;
   expected[1] = 1;
-  expected[2] = 128;
   EXPECT_EQ(all, expected);
   for (const int32_t contact : {0, 497, -1, INT_MIN, INT_MAX}) Engine.SetContact(contact, true);
   Port.Write({192, 159});
@@ -197,15 +163,13 @@ TEST_F(TenvarraTest, PowerAndAutoresetCommandsSetTheirStates) {
   Engine.HandlePower(97);
   EXPECT_FALSE(Engine.PowerState());
   EXPECT_EQ(Host.Calls, (TLines{"SwitchPower on", "SwitchPower off"}));
-
-  Engine.HandleAutoreset(192);
-  EXPECT_FALSE(Engine.Autoreset());
-  Engine.HandleAutoreset(128);
-  EXPECT_TRUE(Engine.Autoreset());
-  EXPECT_TRUE(Host.LogLines.empty());
-  Host.Log = true;
-  Engine.HandleAutoreset(192);
-  Engine.HandleAutoreset(128);
+  for (const bool log : {false, true}) {
+    Host.Log = log;
+    Engine.HandleAutoreset(192);
+    EXPECT_FALSE(Engine.Autoreset());
+    Engine.HandleAutoreset(128);
+    EXPECT_TRUE(Engine.Autoreset());
+  }
   EXPECT_EQ(Host.LogLines, (TLines{"Autoreset changed to OFF", "Autoreset changed to ON"}));
 }
 

@@ -1,8 +1,9 @@
 #pragma once
-// A stand-in for the bridge that hosts the engine: switches the test sets,
-// its own device tables, learning answers chosen in advance, and a record
-// of every log line and every call the engine makes. Feedback replies go
-// through the real decoder to the port.
+// A stand-in for the bridge that hosts the engine: switches set by the test,
+// its own device tables, learning answers chosen in advance, and a record of
+// every log line and every call the engine makes. TEmulation puts it together
+// with the real engine and decoder on an in-memory port, opened by the caller
+// who plays the application.
 
 #include <cstdint>
 #include <functional>
@@ -13,49 +14,44 @@
 #include "devices/DialogProtocols.h"
 #include "devices/Tables.h"
 #include "emulation/CommandDecoder.h"
+#include "emulation/Tenvarra.h"
 #include "emulation/TenvarraHost.h"
-#include "serialport/VSPort.h"
+#include "serialport/MemoryPort.h"
 
 namespace tenvarra::test {
 
 class TTestHost : public TTenvarraHost {
 public:
-  bool Handshake = true;
-  bool Log = false;
-  bool Learning = false;
-  // The DialogProtocols entry the loco learning dialog is answered with; -1 cancels.
-  int32_t LocoAnswer = -1;
-  // 0: Motorola, 1: NMRA; -1 cancels.
-  int32_t SolenoidAnswer = -1;
+  bool Handshake = true, Log = false, Learning = false;
+  int32_t LocoAnswer = -1;      // the DialogProtocols entry chosen; -1 cancels
+  int32_t SolenoidAnswer = -1;  // 0 Motorola, 1 NMRA; -1 cancels
   // Runs inside a learning dialog before it answers, as its event loop would.
   std::function<void()> WhileLearning;
+  TCommandDecoder* Decoder = nullptr;
+  const TVSPort* Port = nullptr;
 
   const std::unique_ptr<TMoBaSolenoidProtocol> Motorola = CreateMotorolaSolenoidProtocol();
   const std::unique_ptr<TMoBaSolenoidProtocol> Nmra = CreateNmraAccessoryProtocol();
   TLocoTable Locos;
   TSolenoidTable Solenoids;
 
-  std::vector<std::string> LogLines;
-  std::vector<std::string> ScreenLines;
-  std::vector<std::string> Calls;
-  // The handshake line at each Send and SwitchPower call (with a port).
-  std::vector<bool> LineAtCalls;
-  TCommandDecoder* Decoder = nullptr;
-  const TVSPort* Port = nullptr;
+  std::vector<std::string> LogLines, ScreenLines, Calls;
+  std::vector<bool> LineAtCalls;  // the port's handshake line at each call
 
-  TMoBaAdvancedLoco& AddLoco(int32_t Address, int32_t Entry) {
+  // The device added; none when its address (after the address rule) is taken.
+  TMoBaAdvancedLoco* AddLoco(int32_t Address, int32_t Entry) {
     auto loco = std::make_unique<TMoBaAdvancedLoco>();
     loco->SetProtocol(DialogProtocols()[Entry]);
     loco->SetAddress(Address);
     TMoBaAdvancedLoco* added = loco.get();
-    return Locos.AddLoco(loco) ? *added : *Locos.FindLocoByAddress(Address);
+    return Locos.AddLoco(loco) ? added : nullptr;
   }
-  TMoBaAdvancedSolenoid& AddSolenoid(int32_t Address, bool IsNmra = false) {
+  TMoBaAdvancedSolenoid* AddSolenoid(int32_t Address, bool IsNmra = false) {
     auto solenoid = std::make_unique<TMoBaAdvancedSolenoid>();
     solenoid->SetProtocol(IsNmra ? Nmra.get() : Motorola.get());
     solenoid->SetAddress(Address);
     TMoBaAdvancedSolenoid* added = solenoid.get();
-    return Solenoids.AddSolenoid(solenoid) ? *added : *Solenoids.FindSolenoidByAddress(Address);
+    return Solenoids.AddSolenoid(solenoid) ? added : nullptr;
   }
 
   bool SerialHandshake() const override { return Handshake; }
@@ -67,22 +63,14 @@ public:
   TSolenoidTable& SolenoidTable() override { return Solenoids; }
 
   TMoBaAdvancedLoco* LearnLoco(int32_t Address) override {
-    Record("LearnLoco " + std::to_string(Address));
-    if (WhileLearning) WhileLearning();
-    if (LocoAnswer < 0) return nullptr;
-    auto loco = std::make_unique<TMoBaAdvancedLoco>();
-    loco->SetProtocol(DialogProtocols()[LocoAnswer]);
-    loco->SetAddress(Address);
-    TMoBaAdvancedLoco* learned = loco.get();
-    return Locos.AddLoco(loco) ? learned : nullptr;
+    Learn("LearnLoco ", Address);
+    return LocoAnswer < 0 ? nullptr : AddLoco(Address, LocoAnswer);
   }
   TMoBaAdvancedSolenoid* LearnSolenoid(int32_t Address) override {
-    Record("LearnSolenoid " + std::to_string(Address));
-    if (WhileLearning) WhileLearning();
+    Learn("LearnSolenoid ", Address);
     if (SolenoidAnswer >= 0) AddSolenoid(Address, SolenoidAnswer == 1);
     return Solenoids.FindSolenoidByAddress(Address);
   }
-
   void SendLoco(TMoBaAdvancedLoco& Loco) override { Record("SendLoco " + std::to_string(Loco.Address())); }
   void SendSolenoid(TMoBaAdvancedSolenoid& Solenoid) override {
     Record("SendSolenoid " + std::to_string(Solenoid.Address()));
@@ -94,10 +82,39 @@ public:
   }
 
 private:
+  void Learn(const char* What, int32_t Address) {
+    Record(What + std::to_string(Address));
+    if (WhileLearning) WhileLearning();
+  }
   void Record(std::string Call) {
     Calls.push_back(std::move(Call));
     if (Port != nullptr) LineAtCalls.push_back(Port->HandshakeLine());
   }
+};
+
+// Loco 12 ("New Motorola (M2)") and Motorola solenoid 12 are known.
+struct TEmulation {
+  TEmulation() {
+    Port.OnRxChar = [this](TVSPort& Sender, int32_t Count) { Decoder.VSPort1RxChar(Sender, Count); };
+    Port.Open();
+    Host.Decoder = &Decoder;
+    Host.Port = &Port;
+    Host.AddLoco(12, 1);
+    Host.AddSolenoid(12);
+  }
+  // Forgets what earlier steps recorded.
+  void Clear() {
+    Host.Calls.clear();
+    Host.LineAtCalls.clear();
+    Host.LogLines.clear();
+    Host.ScreenLines.clear();
+    Port.ClearHandshakeChanges();
+  }
+
+  TMemoryPort Port;
+  TTestHost Host;
+  TTenvarra Engine{Host};
+  TCommandDecoder Decoder{Port, Engine};
 };
 
 }  // namespace tenvarra::test
