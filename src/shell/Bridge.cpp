@@ -21,6 +21,7 @@ TBridge::TBridge(TEventLoop& Loop, TMainThreadQueue& Queue, TBridgeUI& UI, TBrid
       FQueue(Queue),
       FUI(UI),
       FOptions(std::move(Options)),
+      FStoreFile(FOptions.DataDir.empty() ? StoreFileName : FOptions.DataDir + "/" + StoreFileName),
       FLogFile(FOptions.DataDir, LogFileNameOfTick(TickCount32(TickCountMs()))),
       FEngine(std::make_unique<TTenvarra>(*this)),
       FClient(std::make_unique<TMoBaSRCPClient>(Queue)) {
@@ -84,7 +85,7 @@ void TBridge::FormCreate() {
   FStore.Settings.SerialHandshake = true;
   try {
     // A missing file is a first start: the defaults stay and the port is provided.
-    LoadStoreFile(StoreFilePath(), FStore);
+    FStoreFile.Load(FStore);
   } catch (const std::exception& Error) {
     FUI.ShowError(Error.what());
     return;
@@ -92,12 +93,6 @@ void TBridge::FormCreate() {
   FClient->SetHost(FStore.Settings.Host);
   FClient->SetPort(FStore.Settings.Port);
   ProvidePort();
-}
-
-std::string TBridge::StoreFilePath() const {
-  const std::string& dir = FOptions.DataDir;
-  if (dir.empty()) return StoreFileName;
-  return dir.back() == '/' ? dir + StoreFileName : dir + "/" + StoreFileName;
 }
 
 int32_t TBridge::FindFreeComNumber() const {
@@ -263,7 +258,7 @@ bool TBridge::FormCloseQuery() {
 bool TBridge::SaveStoreFile() {
   bool saved = false;
   Guarded([&] {
-    tenvarra::SaveStoreFile(StoreFilePath(), FStore);
+    FStoreFile.Save(FStore);
     saved = true;
   });
   return saved;

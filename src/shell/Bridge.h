@@ -22,6 +22,7 @@
 #include "shell/BridgeUI.h"
 #include "shell/DeviceStore.h"
 #include "shell/LogFile.h"
+#include "shell/StoreFile.h"
 
 namespace tenvarra {
 
@@ -117,7 +118,7 @@ public:
   const std::string& PortError() const { return FPortError; }
   const std::string& LogFileName() const { return FLogFile.Name(); }
   std::string LogFilePath() const { return FLogFile.Path(); }
-  std::string StoreFilePath() const;
+  const std::string& StoreFilePath() const { return FStoreFile.FileName(); }
   int32_t& SolLearnIndex() { return FSolLearnIndex; }
 
   TDeviceStore& Store() { return FStore; }
@@ -163,6 +164,7 @@ private:
 
   std::string FVersion;
   TDeviceStore FStore;
+  TStoreFile FStoreFile;
   TLogFile FLogFile;
   bool FLogActive = false;
   int32_t FSolLearnIndex = 0;

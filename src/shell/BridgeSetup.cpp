@@ -3,13 +3,12 @@
 #include "client/Client.h"
 #include "shell/Bridge.h"
 #include "shell/GeneralSetup.h"
-#include "shell/StoreFile.h"
 
 namespace tenvarra {
 
 void TBridge::GeneralSetupSave(const TGeneralSetupFields& Fields) {
   ApplyGeneralSetup(Fields, FStore.Settings);
-  tenvarra::SaveStoreFile(StoreFilePath(), FStore);
+  FStoreFile.Save(FStore);
   // Taking effect at the next connection.
   FClient->SetHost(FStore.Settings.Host);
   FClient->SetPort(FStore.Settings.Port);

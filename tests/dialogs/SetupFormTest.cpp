@@ -37,7 +37,7 @@ protected:
                    {[this] { return FConnected; },
                     [this](const TGeneralSetupFields& Fields) {
                       ApplyGeneralSetup(Fields, FStore.Settings);
-                      SaveStoreFile(FDir.File("loco.dat"), FStore);
+                      TStoreFile(FDir.File("loco.dat")).Save(FStore);
                       FClientHost = FStore.Settings.Host;
                       FClientPort = FStore.Settings.Port;
                     }}};
