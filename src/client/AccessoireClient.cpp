@@ -1,5 +1,6 @@
 #include "client/AccessoireClient.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <limits>
 
@@ -33,17 +34,20 @@ TMoBaSolenoidProtocol* FindOrAddSolenoidProtocol(TMoBaSolenoidProtocolList& List
   if (Bus >= 0 && static_cast<std::size_t>(Bus) < candidate->Groups.size())
     candidate->Groups.set(static_cast<std::size_t>(Bus));
 
-  if (Address >= 1) {
-    for (int32_t i = 0; i < List.Count(); ++i) {
-      TMoBaSolenoidProtocol* found = List.Items(i);
-      if (found && found->Base == candidate->Base && found->Extension == candidate->Extension &&
-          found->MaxAddress >= Address) {
-        found->Groups |= candidate->Groups;
-        return found;
-      }
+  const int32_t wanted = std::max(Address, 1);
+  for (int32_t i = 0; i < List.Count(); ++i) {
+    TMoBaSolenoidProtocol* found = List.Items(i);
+    if (found && found->Base == candidate->Base && found->Extension == candidate->Extension &&
+        found->MaxAddress >= wanted) {
+      found->Groups |= candidate->Groups;
+      return found;
     }
   }
 
+  // Reaching the reported address keeps that solenoid where it is; with the
+  // default 256 alone it would land on solenoid 256, and every later report
+  // for it would append yet another protocol.
+  candidate->MaxAddress = std::max(candidate->MaxAddress, wanted);
   candidate->Name = "Automatic solenoid protocol";
   char desc[96];
   std::snprintf(desc, sizeof desc, "%s with %d addresses.", candidate->Name.c_str(),
@@ -67,9 +71,14 @@ void TMoBaSRCPAccessoireClient::SetSolenoid(const TMoBaBaseSolenoid& Value) {
   DropTimerHandlers(*FSolenoid);
 }
 
+void TMoBaSRCPAccessoireClient::ForgetProtocol() {
+  if (EventMode() != semExact) FSolenoid->SetProtocol(nullptr);
+}
+
 void TMoBaSRCPAccessoireClient::ReadValues(TSRCPCmd& Msg) {
   TSRCPCustomAccessoire::ReadValues(Msg);
-  if (EventMode() != semExact && !SetRetry()) FSolenoid->SetProtocol(nullptr);
+  // The reply to a retry's GET is the caller's own solenoid, so its protocol stays.
+  if (!SetRetry()) ForgetProtocol();
   FSolenoid->SetAddress(Address());
   FSolenoid->SetPortValue(Port, Value);
 }
@@ -82,22 +91,25 @@ void TMoBaSRCPAccessoireClient::ReadInit(TSRCPCmd& Msg) {
 
 void TMoBaSRCPAccessoireClient::ReadTerm(TSRCPCmd& Msg) {
   TSRCPCustomAccessoire::ReadTerm(Msg);
-  if (EventMode() != semExact) FSolenoid->SetProtocol(nullptr);
+  ForgetProtocol();
   FSolenoid->SetAddress(Address());
+}
+
+void TMoBaSRCPAccessoireClient::TakeLock(bool Locked, int32_t LockID) {
+  ForgetProtocol();
+  FSolenoid->SetAddress(Address());
+  FSolenoid->SetLocked(Locked);
+  FSolenoid->SetLockID(LockID);
 }
 
 void TMoBaSRCPAccessoireClient::ReadLock(TSRCPDeviceLock& Lock) {
   TSRCPCustomAccessoire::ReadLock(Lock);
-  FSolenoid->SetAddress(Address());
-  FSolenoid->SetLocked(true);
-  FSolenoid->SetLockID(Lock.SessionId);
+  TakeLock(true, Lock.SessionId);
 }
 
 void TMoBaSRCPAccessoireClient::ReadUnlock(TSRCPDeviceLock& Lock) {
   TSRCPCustomAccessoire::ReadUnlock(Lock);
-  FSolenoid->SetAddress(Address());
-  FSolenoid->SetLocked(false);
-  FSolenoid->SetLockID(0);
+  TakeLock(false, 0);
 }
 
 void TMoBaSRCPAccessoireClient::FillGet() {

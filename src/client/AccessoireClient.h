@@ -13,9 +13,11 @@
 namespace tenvarra {
 
 // The first protocol of List with the wire protocol's family and Version that
-// reaches Address (Address 1 or more), with Bus added to its groups; else a
-// new "Automatic solenoid protocol" appended to List. Ports and values are not
-// compared. A bus outside the groups' range 0..255 is not recorded.
+// reaches Address, with Bus added to its groups; else a new "Automatic
+// solenoid protocol" appended to List, which reaches at least Address, so the
+// reported solenoid keeps its address and the next report for it finds this
+// protocol again. An address below 1 is looked for as 1. Ports and values are
+// not compared. A bus outside the groups' range 0..255 is not recorded.
 TMoBaSolenoidProtocol* FindOrAddSolenoidProtocol(TMoBaSolenoidProtocolList& List,
                                                  TSRCPProtocol Protocol, int32_t Version,
                                                  int32_t Address, int32_t Bus);
@@ -49,6 +51,11 @@ protected:
   void FillExtra2() override;
 
 private:
+  // Outside semExact the group's solenoid stands for whichever solenoid
+  // reported last, so the protocol of an earlier one must not limit this one.
+  void ForgetProtocol();
+  void TakeLock(bool Locked, int32_t LockID);
+
   std::unique_ptr<TMoBaAdvancedSolenoid> FSolenoid;
   // What the last SET asked for: the SET repeated after a refusal asks for
   // it again, not for the state that the GET in between read into FSolenoid.

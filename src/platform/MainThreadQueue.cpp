@@ -61,24 +61,26 @@ bool TMainThreadQueue::Queue(std::function<void()> call) {
 std::size_t TMainThreadQueue::RunPending() {
   if (!IsMainThread()) throw std::logic_error("RunPending called outside the main thread");
   DrainWake();
-  std::deque<TItem> batch;
+  // Calls are taken one at a time, not as a batch: a call that waits for a
+  // worker serves the queue meanwhile and must find the calls queued before
+  // it too, or it could wait for a worker whose hand-over sits behind it.
+  // Counting the calls there were keeps a stream of new ones from holding
+  // the main thread here.
+  std::size_t round;
   {
     const std::lock_guard lock(FLock);
-    batch.swap(FPending);
+    round = FPending.size();
   }
   std::size_t ran = 0;
-  while (!batch.empty()) {
-    if (Stopped()) {
-      // A call of this batch stopped the queue: the rest must not run.
+  while (ran < round) {
+    TItem item;
+    {
+      // A stopped queue has dropped its calls already.
       const std::lock_guard lock(FLock);
-      for (TItem& item : batch) {
-        if (item.Waiter != nullptr) item.Waiter->Dropped = true;
-      }
-      FFinished.notify_all();
-      break;
+      if (FPending.empty()) break;
+      item = std::move(FPending.front());
+      FPending.pop_front();
     }
-    TItem item = std::move(batch.front());
-    batch.pop_front();
     ++ran;
     std::exception_ptr error;
     try {
@@ -93,12 +95,13 @@ std::size_t TMainThreadQueue::RunPending() {
     } else if (error && OnAsyncError) {
       OnAsyncError(*this, error);
     } else if (error) {
-      if (!batch.empty()) {
+      // The calls after it stay queued; the next look finds them.
+      bool more;
+      {
         const std::lock_guard lock(FLock);
-        FPending.insert(FPending.begin(), std::make_move_iterator(batch.begin()),
-                        std::make_move_iterator(batch.end()));
-        Wake();
+        more = !FPending.empty();
       }
+      if (more) Wake();
       std::rethrow_exception(error);
     }
   }

@@ -59,7 +59,9 @@ public:
   // and drops the call when the queue is stopped.
   bool Queue(std::function<void()> call);
 
-  // Main thread: runs the calls queued so far, in order; returns how many ran.
+  // Main thread: runs the calls queued so far, in order, one at a time, so a
+  // call that serves the queue while it waits runs the ones behind it; returns
+  // how many ran here.
   // A queued (asynchronous) call that throws goes to OnAsyncError; without a
   // handler the exception leaves RunPending, and the calls after it stay
   // queued with the wake descriptor readable again.
@@ -90,7 +92,7 @@ private:
   };
   struct TItem {
     std::function<void()> Call;
-    TWaiter* Waiter;  // null for queued calls; else owned by the waiting thread
+    TWaiter* Waiter = nullptr;  // null for queued calls; else owned by the waiting thread
   };
 
   void SynchronizeCall(std::function<void()> call);

@@ -105,28 +105,52 @@ int ReadWholeFile(const std::string& fileName, std::string& text) {
   return err;
 }
 
-void KeepUnreadableCopy(const std::string& fileName) {
+// Copies an unreadable file to fileName.bak. Empty when it is kept, or gone
+// (then there is nothing to lose); else why it could not be kept.
+std::string KeepUnreadableCopy(const std::string& fileName) {
+  namespace fs = std::filesystem;
+  const std::string copy = fileName + ".bak";
   std::error_code ec;
-  std::filesystem::copy_file(fileName, fileName + ".bak",
-                             std::filesystem::copy_options::overwrite_existing, ec);
+  fs::copy_file(fileName, copy, fs::copy_options::overwrite_existing, ec);
+  if (!ec) return {};
+  std::error_code gone;
+  if (fs::symlink_status(fileName, gone).type() == fs::file_type::not_found) return {};
+  return "it could not be read, and no copy of it could be kept as " + copy + " (" +
+         ec.message() + ")";
+}
+
+// A text value takes one whole line; a line break in it would shift every
+// value after it.
+std::string OneLine(std::string text) {
+  for (char& c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7f) c = ' ';
+  }
+  return text;
 }
 
 }  // namespace
 
-TLoadResult LoadStoreFile(const std::string& FileName, TDeviceStore& Store) {
+void ParseStoreFile(const std::string& FileName, std::string Text, TDeviceStore& Store) {
+  TStoreReader r(FileName, std::move(Text));
+  ReadSettings(r, Store.Settings);
+  ReadLocos(r, Store.LocoTable());
+  ReadSolenoids(r, Store);
+  Store.Settings.S88Modules = r.ReadInt("the number of S88 modules");
+}
+
+TLoadResult TStoreFile::Load(TDeviceStore& Store) {
+  FUnkept.clear();
   std::string text;
-  if (const int err = ReadWholeFile(FileName, text)) {
+  if (const int err = ReadWholeFile(FFileName, text)) {
     if (err == ENOENT) return TLoadResult::FirstStart;
-    throw std::runtime_error(ErrnoText(FileName, err));
+    FUnkept = KeepUnreadableCopy(FFileName);
+    throw std::runtime_error(ErrnoText(FFileName, err));
   }
-  TStoreReader r(FileName, std::move(text));
   try {
-    ReadSettings(r, Store.Settings);
-    ReadLocos(r, Store.LocoTable());
-    ReadSolenoids(r, Store);
-    Store.Settings.S88Modules = r.ReadInt("the number of S88 modules");
+    ParseStoreFile(FFileName, std::move(text), Store);
   } catch (const EStoreFileError&) {
-    KeepUnreadableCopy(FileName);
+    FUnkept = KeepUnreadableCopy(FFileName);
     throw;
   }
   return TLoadResult::Loaded;
@@ -137,7 +161,7 @@ std::string FormatStoreFile(const TDeviceStore& Store) {
   const auto line = [&out](const std::string& text) { out += text + "\r\n"; };
   const auto num = [&line](int64_t n) { line(std::to_string(n)); };
   const TSettings& s = Store.Settings;
-  line(s.Host);
+  line(OneLine(s.Host));
   num(s.Port);
   num(s.ActivationTime);
   num(s.WriteLogFile ? 1 : 0);
@@ -164,7 +188,7 @@ std::string FormatStoreFile(const TDeviceStore& Store) {
     num(p->MinSteps);
     num(p->MaxFunctions);
     num(p->MaxAddress);
-    line(p->Name);
+    line(OneLine(p->Name));
   }
 
   const TSolenoidTable& solenoids = Store.SolenoidTable();
@@ -182,7 +206,12 @@ std::string FormatStoreFile(const TDeviceStore& Store) {
   return out;
 }
 
-void SaveStoreFile(const std::string& FileName, const TDeviceStore& Store) {
+void TStoreFile::Save(const TDeviceStore& Store) {
+  const std::string& FileName = FFileName;
+  if (!FUnkept.empty()) {
+    FUnkept = KeepUnreadableCopy(FileName);
+    if (!FUnkept.empty()) throw std::runtime_error(FileName + " was not replaced: " + FUnkept);
+  }
   const std::string text = FormatStoreFile(Store);
   const std::string temp = FileName + ".tmp";
   std::FILE* f = std::fopen(temp.c_str(), "wb");

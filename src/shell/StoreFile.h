@@ -3,6 +3,7 @@
 // lines ended by CR LF.
 
 #include <string>
+#include <utility>
 
 #include "shell/DeviceStore.h"
 #include "shell/StoreReader.h"
@@ -14,19 +15,40 @@ enum class TLoadResult {
   FirstStart,  // there was no file: the defaults stay
 };
 
-// Reads the file into Store. Reading stops at the first error, which is
-// thrown (EStoreFileError naming file and line, or std::runtime_error when
-// the file cannot be opened); what was read before it stays in Store. The
-// unreadable file is then copied to FileName + ".bak", so that a later save
-// cannot destroy the only copy of it.
-TLoadResult LoadStoreFile(const std::string& FileName, TDeviceStore& Store);
+// The file of one run. It remembers a failed load whose file could not be
+// kept, so that no save replaces the only copy of the user's file unseen.
+class TStoreFile {
+public:
+  explicit TStoreFile(std::string FileName) : FFileName(std::move(FileName)) {}
 
-// Writes the whole file anew: into a temporary file first, renamed over the
-// old one once complete, so a failed write (thrown as std::runtime_error
-// naming the file) leaves the old file whole.
-void SaveStoreFile(const std::string& FileName, const TDeviceStore& Store);
+  const std::string& FileName() const { return FFileName; }
 
-// The file's text, as SaveStoreFile writes it.
+  // Reads the file into Store. Reading stops at the first error, which is
+  // thrown (EStoreFileError naming file and line, or std::runtime_error when
+  // the file cannot be read); what was read before it stays in Store. The
+  // unreadable file is then copied to FileName + ".bak", so that a later
+  // save cannot destroy the only copy of it.
+  TLoadResult Load(TDeviceStore& Store);
+
+  // Writes the whole file anew: into a temporary file first, renamed over the
+  // old one once complete, so a failed write (thrown as std::runtime_error
+  // naming the file) leaves the old file whole. After a failed load whose
+  // file could not be copied, the copy is tried again first; while it fails,
+  // nothing is written and the error says why.
+  void Save(const TDeviceStore& Store);
+
+private:
+  std::string FFileName;
+  std::string FUnkept;  // why the file on disk may not be replaced; empty when it may
+};
+
+// Reads Text, the contents of the file FileName, into Store by the rules of
+// TStoreFile::Load, raising EStoreFileError at the first value it cannot read.
+void ParseStoreFile(const std::string& FileName, std::string Text, TDeviceStore& Store);
+
+// The file's text, as Save writes it. Line breaks and other control
+// characters in the host and protocol names are written as blanks: each
+// takes one line, which must not shift the lines after it.
 std::string FormatStoreFile(const TDeviceStore& Store);
 
 }  // namespace tenvarra

@@ -46,6 +46,14 @@ void TSRCPBaseClient::SetConnectionMode(TSRCPConnectionMode Mode) {
 
 void TSRCPBaseClient::Connect(int TimeoutMs) {
   FSocket.Connect(TimeoutMs);
+  // The handshake's time-out is the handshake's alone; the reads that follow
+  // keep the connection's own.
+  struct TReadTimeout {
+    TTcpLineSocket& Socket;
+    const int Usual;
+    ~TReadTimeout() { Socket.SetReadTimeoutMs(Usual); }
+  } restore{FSocket, FSocket.ReadTimeoutMs()};
+  FSocket.SetReadTimeoutMs(HandshakeTimeout());
   try {
     Handshake();
   } catch (const ESocketError& Error) {

@@ -73,7 +73,13 @@ public:
   TMainThreadQueue& Queue() const { return FQueue; }
   bool Connected() const { return FSocket.Connected(); }
 
+  // Milliseconds to wait for each reply of the handshake: the connection's
+  // own read time-out unless a session has one of its own.
+  virtual int HandshakeTimeout() const { return FSocket.ReadTimeoutMs(); }
+
   // TCP connect (its errors reach the caller unchanged), then the handshake.
+  // A connection that is open already is refused before anything of it is
+  // touched: a reader may be using it.
   // A network failure during the handshake raises ESRCPClientConnectError;
   // any other failure (a refused or unusable handshake, the server closing)
   // leaves the session disconnected and returns normally.

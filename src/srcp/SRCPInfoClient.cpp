@@ -42,14 +42,7 @@ void TSRCPInfoClient::Connect(int TimeoutMs) {
   if (!Connected()) Disconnect();
   JoinRetired();
   SetConnectionMode(cmInfo);
-  Socket().SetReadTimeoutMs(FHandshakeTimeoutMs);
-  try {
-    TSRCPBaseClient::Connect(TimeoutMs);
-  } catch (...) {
-    Socket().SetReadTimeoutMs(0);
-    throw;
-  }
-  Socket().SetReadTimeoutMs(0);
+  TSRCPBaseClient::Connect(TimeoutMs);
   if (!Connected()) return;
 
   const uint64_t serial = ++FReaderSerial;
@@ -57,10 +50,10 @@ void TSRCPInfoClient::Connect(int TimeoutMs) {
   TMainThreadQueue& queue = Queue();
   FReadThread = std::make_unique<TSRCPInfoReadThread>(
       queue, Socket(), [this](const std::string& Line) { HandOver(Line); },
-      [self, serial, &queue](TSRCPInfoReadThread&) {
+      [self, serial, &queue](TSRCPInfoReadThread&, std::exception_ptr Reason) {
         // Posted, not waited for: the main thread may be joining this reader.
-        queue.Queue([self, serial] {
-          if (const auto client = self.lock()) (*client)->ReaderEnded(serial);
+        queue.Queue([self, serial, Reason] {
+          if (const auto client = self.lock()) (*client)->ReaderEnded(serial, Reason);
         });
       });
   FReadThread->Start();
@@ -122,9 +115,17 @@ void TSRCPInfoClient::HandOver(const std::string& Line) {
   --FInHandOver;
 }
 
-void TSRCPInfoClient::ReaderEnded(uint64_t Serial) {
+void TSRCPInfoClient::ReaderEnded(uint64_t Serial, std::exception_ptr Reason) {
   // A Disconnect (or a new connection) has seen to this reader already.
   if (FReadThread == nullptr || Serial != FReaderSerial) return;
+  // Said before the end is reported, so a user sees why the connection went.
+  try {
+    if (Reason) std::rethrow_exception(Reason);
+  } catch (const std::exception& Error) {
+    DoLog(std::string("Err: ") + Error.what());
+  } catch (...) {
+    DoLog("Err: the reader failed");
+  }
   Disconnect();
 }
 

@@ -37,7 +37,7 @@ public:
   // limit. Information lines themselves may be minutes apart and are awaited
   // without limit, but a server that stalls inside the handshake must not
   // hold the main thread in Connect.
-  int HandshakeTimeout() const { return FHandshakeTimeoutMs; }
+  int HandshakeTimeout() const override { return FHandshakeTimeoutMs; }
   void SetHandshakeTimeout(int Ms) { FHandshakeTimeoutMs = Ms; }
 
   // Stops the reader, closes the connection and joins the reader, serving
@@ -66,8 +66,9 @@ private:
 
   // What the reader hands over for each line, on the main thread.
   void HandOver(const std::string& Line);
-  // Main thread: reader Serial ended on its own; it is joined and the end reported.
-  void ReaderEnded(uint64_t Serial);
+  // Main thread: reader Serial ended on its own; Reason is logged, the reader
+  // joined and the end reported.
+  void ReaderEnded(uint64_t Serial, std::exception_ptr Reason);
   // Terminates, unblocks and joins the reader, if there is one. Errors of
   // other queued calls met while serving are returned, not raised. Inside a
   // hand-over the reader cannot end yet: it is joined from the queue later.

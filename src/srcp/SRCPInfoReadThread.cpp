@@ -1,5 +1,6 @@
 #include "srcp/SRCPInfoReadThread.h"
 
+#include <exception>
 #include <utility>
 
 namespace tenvarra {
@@ -20,7 +21,7 @@ void TSRCPInfoReadThread::Run(TWorkerThread& Self) {
     if (!Self.Terminated()) FSocket.CheckForDisconnect();
   } catch (...) {
     // Told to stop, the main thread is already seeing to the rest.
-    if (!Self.Terminated() && FOnEnded) FOnEnded(*this);
+    if (!Self.Terminated() && FOnEnded) FOnEnded(*this, std::current_exception());
     throw;
   }
 }

@@ -2,9 +2,11 @@
 // The information session's reader: a thread that only reads lines and hands
 // each non-empty one to the main thread, waiting until it has been dealt
 // with. It ends at its first failed read. When it ends without having been
-// told to, it says so through OnEnded (on its own thread); the session posts
-// that to the main thread, which must never be waited for from here.
+// told to, it says so through OnEnded (on its own thread), with the error that
+// ended it; the session posts that to the main thread, which must never be
+// waited for from here.
 
+#include <exception>
 #include <functional>
 #include <string>
 
@@ -18,8 +20,8 @@ class TSRCPInfoReadThread {
 public:
   // Runs on the main thread, once per non-empty line.
   using TDispatch = std::function<void(const std::string& Line)>;
-  // Runs on the reader's thread when a failure ended it.
-  using TEnded = std::function<void(TSRCPInfoReadThread& Sender)>;
+  // Runs on the reader's thread when a failure, Reason, ended it.
+  using TEnded = std::function<void(TSRCPInfoReadThread& Sender, std::exception_ptr Reason)>;
 
   // Not started. Socket, queue and the callbacks' targets must outlive the thread.
   TSRCPInfoReadThread(TMainThreadQueue& Queue, TTcpLineSocket& Socket, TDispatch Dispatch,

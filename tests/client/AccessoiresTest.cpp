@@ -22,11 +22,12 @@ TEST(SolenoidProtocolCatalogue, FindsAFamilyWithEnoughAddressesOrAppendsAProtoco
       {prN, 0, 4000, 2, "NMRA Accessory", 2, -1},
       {prP, 0, 5, 1, automatic, 3, -1},  // the server's choice
       {prInvalid, 0, 9, 2, automatic, 3, 3},
-      {prM, 0, 300, 1, automatic, 4, -1},  // beyond every protocol: a new one each time
-      {prM, 0, 0, 1, automatic, 5, -1},
-      {prM, 1, 1, 1, automatic, 6, -1},  // the version is compared
-      {prM, 0, 12, 256, "Motorola Solenoid", 6, 0},  // buses beyond the groups
-      {prM, 0, 12, -1, "Motorola Solenoid", 6, 0},
+      {prM, 0, 300, 1, automatic, 4, -1},  // beyond every protocol: one that reaches it
+      {prM, 0, 290, 1, automatic, 4, 5},
+      {prM, 0, 0, 1, "Motorola Solenoid", 4, 0},  // address 0 is looked for as 1
+      {prM, 1, 1, 1, automatic, 5, -1},  // the version is compared
+      {prM, 0, 12, 256, "Motorola Solenoid", 5, 0},  // buses beyond the groups
+      {prM, 0, 12, -1, "Motorola Solenoid", 5, 0},
   };
   std::vector<TMoBaSolenoidProtocol*> found;
   for (const Row& r : rows) {
@@ -43,7 +44,8 @@ TEST(SolenoidProtocolCatalogue, FindsAFamilyWithEnoughAddressesOrAppendsAProtoco
   EXPECT_EQ(found[3]->Desc, "Automatic solenoid protocol with 256 addresses.");
   EXPECT_EQ(found[3]->MaxPort * 10 + found[3]->MaxValue, 11);
   EXPECT_EQ(found[5]->Base, MoBaBaseMotorola);
-  EXPECT_EQ(found[7]->Extension, 1);
+  EXPECT_EQ(found[5]->Desc, "Automatic solenoid protocol with 300 addresses.");
+  EXPECT_EQ(found[8]->Extension, 1);
 }
 
 class Accessoires : public TClientTest {
@@ -192,6 +194,25 @@ TEST_F(Accessoires, InitLockAndTermReportsShapeTheRecords) {
   accessoires.SetAccessoireDelayTime(-5);
   ASSERT_TRUE(Push("6.000 101 INFO 1 GA 3 M"));
   EXPECT_EQ(accessoires.FindSolenoid(3)->ActivationTime(), 0u);
+}
+
+TEST_F(Accessoires, ReportsBeyondEveryProtocolAndLocksAfterAnInitLandOnTheirOwnAddress) {
+  TMoBaSRCPAccessoires& accessoires = *Bus(1, "GA").Accessoires();
+  const int32_t known = MoBaSolenoidProtocols().Count();
+  ASSERT_TRUE(Push({"2.000 101 INFO 1 GA 300 M", "2.100 101 INFO 1 GA 300 M",
+                    "2.200 101 INFO 1 GA 290 M"}));
+  EXPECT_EQ(MoBaSolenoidProtocols().Count(), known + 1);  // one automatic protocol for all
+  // The group's solenoid keeps Motorola's 256 addresses from the INIT of 12
+  // only until the lock report for 400 arrives.
+  ASSERT_TRUE(Push({"2.300 101 INFO 1 GA 12 M", "2.400 100 INFO 1 LOCK GA 400 60 5",
+                    "2.500 102 INFO 1 LOCK GA 400"}));
+  EXPECT_EQ(Events, (Strings{"init 300 ports 0,0 active 0 initialized",
+                             "init 300 ports 0,0 active 0 initialized",
+                             "init 290 ports 0,0 active 0 initialized",
+                             "init 12 ports 0,0 active 0 initialized",
+                             "lock 400 ports 0,0 active 0 uninitialized",
+                             "unlock 400 ports 0,0 active 0 uninitialized"}));
+  EXPECT_EQ(accessoires.Count(), 4);
 }
 
 TEST_F(Accessoires, FeedbackReportingIsSwitchedAndReportsGrowTheContacts) {

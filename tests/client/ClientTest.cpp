@@ -202,8 +202,13 @@ TEST_F(ClientTest, AnInitReportSwitchesThePowerOnOnlyWithAutoPowerOnAndWhenItIsO
   }
 }
 
-TEST_F(ClientTest, TheTimeContainerKeepsAUsableRatio) {
+TEST_F(ClientTest, TheTimeContainerKeepsAUsableRatioAndTellsEveryTimeReport) {
   TMoBaSRCPTime& time = *Bus(0, "TIME").Time();
+  Client->OnTimeInit = [&](TMoBaSRCPClient& Sender) {
+    Events.push_back(&Sender == Client.get() ? "init" : "another sender");
+  };
+  Client->OnTimeChange = [&](TMoBaSRCPClient&) { Events.push_back("change"); };
+  Client->OnTimeTerm = [&](TMoBaSRCPClient&) { Events.push_back("term"); };
   const auto ratio = [&] { return time.TimeMultiplicator() * 100 + time.TimeDivisor(); };
   ASSERT_TRUE(Push("3.000 101 INFO 0 TIME 10 3"));
   EXPECT_EQ(ratio(), 1003);
@@ -211,6 +216,42 @@ TEST_F(ClientTest, TheTimeContainerKeepsAUsableRatio) {
   EXPECT_EQ(ratio(), 101);
   time.SetTimeMultiplicator(0), time.SetTimeDivisor(-4);
   EXPECT_EQ(ratio(), 101);
+  ASSERT_TRUE(Push({"3.500 100 INFO 0 TIME 2460000 12 30 15", "3.600 102 INFO 0 TIME"}));
+  EXPECT_EQ(Events, (Strings{"init", "init", "change", "term"}));
+}
+
+TEST_F(ClientTest, LogDisabledSilencesBothSessions) {
+  Client->SetLogEnabled(false);
+  ConnectClient();
+  Info().Send("2.000 100 INFO 1 DESCRIPTION GL");
+  ASSERT_TRUE(Serve([&] { return Client->BusCount() == 1; }));
+  EXPECT_FALSE(Client->LogEnabled() || Client->InfoClient().LogEnabled());
+  EXPECT_TRUE(CmdLog.empty() && InfoLog.empty());
+}
+
+TEST_F(ClientTest, AConnectStalledInEitherHandshakeLeavesTheClientIdle) {
+  Client->CommandClient().SetReplyTimeout(100);
+  Client->InfoClient().SetHandshakeTimeout(100);
+  // The command session's server stops after its welcome line.
+  Cmd().Send("srcpd V2.1.3; SRCP 0.8.2").Expect("SET PROTOCOL SRCP 0.8.2");
+  EXPECT_THROW(Client->Connect(), ESRCPClientConnectError);
+  EXPECT_TRUE(Cmd().Done());
+  EXPECT_FALSE(Client->Connected() || Client->CommandClient().Connected());
+  EXPECT_LE(Disconnects, 1);
+
+  // Now the information session's server stops the same way.
+  Disconnects = 0;
+  TScriptedConnection& cmd = Server.Connection(1);
+  cmd.Handshake("COMMAND", 5).Expect("TERM 0 SESSION 5").Send("9.000 200 OK");
+  Server.Connection(2).Send("srcpd V2.1.3; SRCP 0.8.2").Expect("SET PROTOCOL SRCP 0.8.2");
+  EXPECT_THROW(Client->Connect(), ESRCPClientConnectError);
+  EXPECT_TRUE(cmd.Done() && Server.Connection(2).Done());
+  EXPECT_FALSE(Client->Connected() || Client->CommandClient().Connected() ||
+               Client->InfoClient().Connected());
+  EXPECT_LE(Disconnects, 1);
+  Queue.PollOnce(0);
+  EXPECT_LE(Disconnects, 1);
+  EXPECT_EQ(Client->BusCount(), 0);
 }
 
 TEST_F(ClientTest, EmergencyStopStopsEveryReportedLocoAndReleaseRestoresTheirDirections) {

@@ -30,7 +30,6 @@ TEST(Catalogue, FillingReplacesTheItemsWithCopiesOfTheDefaultRowsWithoutGroups) 
 
 TEST(DialogProtocols, ElevenSharedChoicesKnownByIdentity) {
   const TDialogProtocols& choices = DialogProtocols();
-  EXPECT_EQ(&DialogProtocols(), &choices);  // built once, never rebuilt
   for (int32_t i = 0; i < TDialogProtocols::Count; ++i) EXPECT_EQ(choices.IndexOf(choices[i]), i);
   EXPECT_EQ(choices[TDialogProtocols::Count], nullptr);
   EXPECT_EQ(choices.IndexOf(MoBaLocoProtocols().Items(0)), -1);

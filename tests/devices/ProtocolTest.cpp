@@ -59,9 +59,10 @@ TEST(ProtocolAssign, CopiesWhatBothClassesHaveAndRefusesUnrelatedOnes) {
   EXPECT_EQ(std::tie(solenoid.Name, solenoid.Groups, solenoid.MaxPort),
             std::make_tuple(source.Name, source.Groups, 7));
   TMoBaLocoProtocol back;
+  back.MaxSteps = 31;
   back.Assign(solenoid);
   EXPECT_EQ(back.MaxAddress, 10239);
-  EXPECT_EQ(back.MaxSteps, TMoBaLocoProtocol().MaxSteps);  // untouched
+  EXPECT_EQ(back.MaxSteps, 31);  // a solenoid protocol has none to give
 
   TMoBaBaseLoco device;
   EXPECT_THROW(back.Assign(device), EAssignError);

@@ -3,12 +3,24 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
+#include <poll.h>
 #include <stdexcept>
+#include <unistd.h>
 
 namespace tenvarra {
 namespace {
 
 constexpr int WaitLimitMs = 5000;
+
+// Waits until a call is queued (or a worker woke the queue), then quietens
+// the descriptor again so the next call can be seen.
+bool TakeWake(const TMainThreadQueue& queue) {
+  pollfd p{queue.WakeFd(), POLLIN, 0};
+  if (::poll(&p, 1, WaitLimitMs) != 1) return false;
+  uint64_t count;
+  return ::read(queue.WakeFd(), &count, sizeof count) == sizeof count;
+}
 
 TEST(WorkerThreadTest, BodyRunsUntilTerminatedOrUntilItRaises) {
   TMainThreadQueue queue;
@@ -45,6 +57,28 @@ TEST(WorkerThreadTest, WaitingForTheWorkerServesItsHandOvers) {
   worker.Start();
   ASSERT_TRUE(worker.JoinServing(WaitLimitMs));
   EXPECT_GE(handled, 10);
+}
+
+TEST(WorkerThreadTest, AHandOverThatJoinsAnotherWorkerServesTheCallQueuedBehindIt) {
+  // Both calls wait in the queue before the main thread looks; the first
+  // one's wait for the second worker must run the second one's call.
+  TMainThreadQueue queue;
+  bool joined = false;
+  TWorkerThread second(queue, [&](TWorkerThread& self) {
+    queue.Synchronize([] {});
+    self.Terminate();
+  });
+  TWorkerThread first(queue, [&](TWorkerThread& self) {
+    queue.Synchronize([&] { joined = second.JoinServing(1000); });
+    self.Terminate();
+  });
+  first.Start();
+  ASSERT_TRUE(TakeWake(queue));
+  second.Start();
+  ASSERT_TRUE(TakeWake(queue));
+  queue.RunPending();
+  EXPECT_TRUE(joined);
+  EXPECT_TRUE(first.JoinServing(WaitLimitMs) && second.JoinServing(WaitLimitMs));
 }
 
 TEST(WorkerThreadTest, JoinServingGivesUpAfterItsTimeOut) {

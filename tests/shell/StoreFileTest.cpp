@@ -27,6 +27,7 @@ protected:
 
   TTempDir FDir;
   TDeviceStore FStore;
+  TStoreFile FFile{Path()};
 };
 
 TEST_F(StoreFileTest, WritesTheDocumentedExampleByteForByte) {
@@ -39,7 +40,7 @@ TEST_F(StoreFileTest, WritesTheDocumentedExampleByteForByte) {
   solenoid->SetAddress(7);
   ASSERT_TRUE(FStore.SolenoidTable().AddSolenoid(solenoid));
 
-  SaveStoreFile(Path(), FStore);
+  FFile.Save(FStore);
   EXPECT_EQ(FDir.Read("loco.dat"),
             Header + Lines({"1", "12", "4", "2", "14", "0", "5", "80", "New Motorola (M2)", "1",
                             "7", "1", "8"}));
@@ -74,10 +75,10 @@ TEST_F(StoreFileTest, SaveAndLoadKeepEveryStoredField) {
     solenoid->SetAddress(address);
     ASSERT_TRUE(FStore.SolenoidTable().AddSolenoid(solenoid));
   }
-  SaveStoreFile(Path(), FStore);
+  FFile.Save(FStore);
 
   TDeviceStore back;
-  ASSERT_EQ(LoadStoreFile(Path(), back), TLoadResult::Loaded);
+  ASSERT_EQ(FFile.Load(back), TLoadResult::Loaded);
   EXPECT_EQ(back.Settings, FStore.Settings);
   ASSERT_EQ(back.LocoTable().LocoCount(), 4);
   ASSERT_EQ(back.SolenoidTable().SolenoidCount(), 3);
@@ -90,7 +91,7 @@ TEST_F(StoreFileTest, SaveAndLoadKeepEveryStoredField) {
   EXPECT_EQ(back.SolenoidTable().SolenoidAt(0)->Protocol(), &back.MotorolaSolenoidProtocol());
   // Every other stored field: saved again, the loaded state gives the same file.
   const std::string first = FDir.Read("loco.dat");
-  SaveStoreFile(Path(), back);
+  FFile.Save(back);
   EXPECT_EQ(FDir.Read("loco.dat"), first);
 }
 
@@ -106,8 +107,9 @@ TEST_F(StoreFileTest, LeavesOutDevicesWithoutAValidAddressAndCountsOnlyTheWritte
 }
 
 TEST_F(StoreFileTest, NoFileIsAFirstStartWithDefaults) {
-  EXPECT_EQ(LoadStoreFile(Path(), FStore), TLoadResult::FirstStart);
-  EXPECT_EQ(FStore.Settings, TSettings{});
+  EXPECT_EQ(FFile.Load(FStore), TLoadResult::FirstStart);
+  EXPECT_EQ(FStore.Settings.Host, "localhost");
+  EXPECT_EQ(FStore.Settings.S88Modules, 8);
   EXPECT_FALSE(FDir.Exists("loco.dat.bak"));
 }
 
@@ -119,7 +121,7 @@ TEST_F(StoreFileTest, ReadingRulesForFlagsFamiliesDuplicatesAndSolenoidProtocols
                     // the same address again is dropped
                     "12", "4", "2", "14", "0", "5", "80", "Duplicate", "2", "7", "3", "7", "0",
                     "6"}));
-  ASSERT_EQ(LoadStoreFile(Path(), FStore), TLoadResult::Loaded);
+  ASSERT_EQ(FFile.Load(FStore), TLoadResult::Loaded);
   EXPECT_FALSE(FStore.Settings.WriteLogFile);  // 2 is off
   EXPECT_TRUE(FStore.Settings.LearningMode);
   EXPECT_FALSE(FStore.Settings.SerialHandshake);
@@ -132,12 +134,12 @@ TEST_F(StoreFileTest, ReadingRulesForFlagsFamiliesDuplicatesAndSolenoidProtocols
   EXPECT_EQ(FStore.Settings.S88Modules, 6);
 }
 
-TEST_F(StoreFileTest, ALetterInTheLocoCountKeepsTheHeaderAndKeepsACopyOfTheFile) {
+TEST_F(StoreFileTest, AnErrorKeepsWhatWasReadBeforeItAndACopyOfTheFile) {
   const std::string damaged = Lines({"server", "999", "300", "1", "0", "1", "1", "2", "3", "5",
                                      "6", "8", "1", "x", "12", "4"});
   FDir.Write("loco.dat", damaged);
   try {
-    LoadStoreFile(Path(), FStore);
+    FFile.Load(FStore);
     FAIL() << "a letter was read as the loco count";
   } catch (const EStoreFileError& e) {
     EXPECT_EQ(e.Line(), 14);
@@ -145,26 +147,22 @@ TEST_F(StoreFileTest, ALetterInTheLocoCountKeepsTheHeaderAndKeepsACopyOfTheFile)
     EXPECT_NE(std::string(e.what()).find("loco count"), std::string::npos);
   }
   EXPECT_EQ(FStore.Settings.Host, "server");
-  EXPECT_EQ(FStore.Settings.Port, 999);
   EXPECT_EQ(FStore.Settings.ActivationTime, 300u);
-  EXPECT_EQ(FStore.LocoTable().LocoCount(), 0);
   EXPECT_EQ(FStore.Settings.S88Modules, 8);  // never reached: the default stays
-  // A save after the failed load replaces loco.dat, but the copy stays.
-  SaveStoreFile(Path(), FStore);
   EXPECT_EQ(FDir.Read("loco.dat.bak"), damaged);
-}
 
-TEST_F(StoreFileTest, DevicesReadBeforeAnErrorStay) {
+  // A loco record that fails keeps the locos before it.
+  TDeviceStore other;
   FDir.Write("loco.dat", Header + Lines({"2", "12", "4", "2", "14", "0", "5", "80", "M2", "13",
                                          "4", "2", "14", "zero", "5", "80", "M2"}));
-  EXPECT_THROW(LoadStoreFile(Path(), FStore), EStoreFileError);
-  ASSERT_EQ(FStore.LocoTable().LocoCount(), 1);
-  EXPECT_EQ(FStore.LocoTable().LocoAt(0)->Address(), 12);
+  EXPECT_THROW(FFile.Load(other), EStoreFileError);
+  ASSERT_EQ(other.LocoTable().LocoCount(), 1);
+  EXPECT_EQ(other.LocoTable().LocoAt(0)->Address(), 12);
 }
 
 TEST_F(StoreFileTest, AFileEndingEarlyIsNoErrorAndInventsNoDevices) {
   FDir.Write("loco.dat", Header);
-  ASSERT_EQ(LoadStoreFile(Path(), FStore), TLoadResult::Loaded);
+  ASSERT_EQ(FFile.Load(FStore), TLoadResult::Loaded);
   EXPECT_EQ(FStore.LocoTable().LocoCount(), 0);
   EXPECT_EQ(FStore.Settings.S88Modules, 0);
 
@@ -172,26 +170,68 @@ TEST_F(StoreFileTest, AFileEndingEarlyIsNoErrorAndInventsNoDevices) {
   TDeviceStore other;
   FDir.Write("loco.dat", Header + Lines({"2000000000", "12", "4", "2", "14", "0", "5", "80",
                                          "M2"}));
-  ASSERT_EQ(LoadStoreFile(Path(), other), TLoadResult::Loaded);
+  ASSERT_EQ(FFile.Load(other), TLoadResult::Loaded);
   ASSERT_EQ(other.LocoTable().LocoCount(), 1);
   EXPECT_EQ(other.LocoTable().LocoAt(0)->Address(), 12);
   EXPECT_EQ(other.SolenoidTable().SolenoidCount(), 0);
 }
 
 TEST_F(StoreFileTest, AFailedSaveLeavesTheOldFileWhole) {
-  SaveStoreFile(Path(), FStore);
+  FFile.Save(FStore);
   const std::string before = FDir.Read("loco.dat");
   // The temporary file cannot be created where a folder of its name stands.
   std::filesystem::create_directory(Path() + ".tmp/");
   std::filesystem::create_directory(Path() + ".tmp/x");
   FStore.Settings.Host = "changed";
-  EXPECT_THROW(SaveStoreFile(Path(), FStore), std::runtime_error);
+  EXPECT_THROW(FFile.Save(FStore), std::runtime_error);
   EXPECT_EQ(FDir.Read("loco.dat"), before);
 }
 
-TEST_F(StoreFileTest, AnUnreadableFileIsAnErrorNotAFirstStart) {
-  std::filesystem::create_directory(Path());  // exists, but cannot be read as a file
-  EXPECT_THROW(LoadStoreFile(Path(), FStore), std::runtime_error);
+TEST_F(StoreFileTest, AnUnreadableFileThatCannotBeKeptIsNotReplaced) {
+  const std::string damaged = Header + Lines({"x"});
+  FDir.Write("loco.dat", damaged);
+  std::filesystem::create_directories(Path() + ".bak/x");  // no copy can go there
+  EXPECT_THROW(FFile.Load(FStore), EStoreFileError);
+  try {
+    FFile.Save(FStore);
+    FAIL() << "the only copy of the file was replaced";
+  } catch (const std::runtime_error& e) {
+    EXPECT_NE(std::string(e.what()).find(".bak"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(FDir.Read("loco.dat"), damaged);
+  // Once the copy can be made, the save goes ahead.
+  std::filesystem::remove_all(Path() + ".bak");
+  FFile.Save(FStore);
+  EXPECT_EQ(FDir.Read("loco.dat.bak"), damaged);
+  EXPECT_EQ(FDir.Read("loco.dat"), FormatStoreFile(FStore));
+
+  // A file that cannot even be opened is an error, not a first start, and
+  // is not replaced either.
+  const std::string loop = FDir.File("loop.dat");
+  std::filesystem::create_symlink(loop, loop);
+  TStoreFile looping(loop);
+  TDeviceStore other;
+  EXPECT_THROW(looping.Load(other), std::runtime_error);
+  EXPECT_THROW(looping.Save(other), std::runtime_error);
+  EXPECT_TRUE(std::filesystem::is_symlink(loop));
+}
+
+TEST_F(StoreFileTest, LineBreaksInNamesAreWrittenAsBlanks) {
+  FStore.Settings.Host = "lay\r\nout";
+  auto protocol = std::make_unique<TMoBaLocoProtocol>();
+  protocol->Name = "Two\nlines\x01";
+  auto loco = std::make_unique<TMoBaAdvancedLoco>();
+  loco->SetProtocol(FStore.LocoTable().AdoptProtocol(std::move(protocol)));
+  loco->SetAddress(3);
+  ASSERT_TRUE(FStore.LocoTable().AddLoco(loco));
+  FStore.Settings.S88Modules = 4;
+  FFile.Save(FStore);
+  TDeviceStore back;
+  ASSERT_EQ(TStoreFile(Path()).Load(back), TLoadResult::Loaded);
+  EXPECT_EQ(back.Settings.Host, "lay  out");
+  ASSERT_EQ(back.LocoTable().LocoCount(), 1);
+  EXPECT_EQ(back.LocoTable().LocoAt(0)->LocoProtocol()->Name, "Two lines ");
+  EXPECT_EQ(back.Settings.S88Modules, 4);
 }
 
 }  // namespace

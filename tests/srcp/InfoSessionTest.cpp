@@ -1,6 +1,8 @@
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <poll.h>
+#include <unistd.h>
 
 #include "SessionFixture.h"
 
@@ -27,8 +29,8 @@ protected:
     Peer.Send(Line);
     return Serve([&] { return Logged(Line); });
   }
-  bool Logged(const std::string& Line) const {
-    return std::count(Record.Events.begin(), Record.Events.end(), "Rec: " + Line) > 0;
+  bool Logged(const std::string& Line, const std::string& Prefix = "Rec: ") const {
+    return std::count(Record.Events.begin(), Record.Events.end(), Prefix + Line) > 0;
   }
 
   std::unique_ptr<TSRCPInfoClient> Info = std::make_unique<TSRCPInfoClient>(Queue);
@@ -44,6 +46,9 @@ TEST_F(InfoSessionTest, AServerStallingInTheHandshakeIsNotRespondingButLaterSile
   Server.Connection(1).Handshake("INFO", 9);
   Info->Connect();
   ASSERT_TRUE(Info->Reading());
+  EXPECT_FALSE(Queue.ServeUntil([&] { return !Info->Connected(); }, 400));
+  // A second Connect is refused and leaves the live session's reads alone.
+  EXPECT_THROW(Info->Connect(), ENetError);
   EXPECT_FALSE(Queue.ServeUntil([&] { return !Info->Connected(); }, 400));
   Server.Connection(1).Send(LocoBus1);
   EXPECT_TRUE(Serve([&] { return Logged(LocoBus1); }));
@@ -114,6 +119,10 @@ TEST_F(InfoSessionTest, ServerClosingIsReportedOnTheMainThreadAfterTheReaderEnde
   Info->Connect();
   ASSERT_TRUE(Serve([&] { return Record.Disconnects == 2; }));
   EXPECT_FALSE(Info->Reading());
+  // The user is told why each connection went away.
+  const std::string peer = "127.0.0.1:" + std::to_string(Server.Port());
+  EXPECT_TRUE(Logged("Err: connection closed by " + peer, ""));
+  EXPECT_TRUE(Logged("Err: line from " + peer + " longer than 65536 bytes", ""));
   Info->OnDisconnected = nullptr;  // its captures end with this test
 }
 
@@ -127,20 +136,32 @@ TEST_F(InfoSessionTest, DisconnectStopsTheBlockedReader) {
   EXPECT_EQ(Record.Events, std::vector<std::string>{"disconnected"});
 }
 
-TEST_F(InfoSessionTest, DisconnectFromAListenerDoesNotWaitForTheWaitingReader) {
-  TRecordingGroup power(dgPower, 1, semAll);
-  power.OnTaken = [&](TRecordingGroup&) { Info->Disconnect(); };
-  power.SetInfoClient(Info.get());
+TEST_F(InfoSessionTest, AListenerMayDisconnectAndReconnectWhileTheReaderWaitsForIt) {
+  // The listener does not wait for the reader that waits for it, and the new
+  // reader's hand-over, queued behind the join of the old reader, is run by
+  // that join rather than waited for.
+  const std::string power = "6.000 100 INFO 1 POWER OFF";
+  TRecordingGroup group(dgPower, 1, semAll);
+  group.OnTaken = [&](TRecordingGroup& Sender) {
+    if (Sender.Taken.size() > 1) return;
+    Info->Disconnect();
+    uint64_t count;  // quieten the wake descriptor to see the new reader's hand-over
+    ASSERT_EQ(::read(Queue.WakeFd(), &count, sizeof count), 8);
+    Server.Connection(1).Handshake("INFO", 9).Send(power);
+    Info->Connect();
+    pollfd wake{Queue.WakeFd(), POLLIN, 0};
+    ASSERT_EQ(::poll(&wake, 1, WaitMs), 1);
+    Info->Disconnect();
+  };
+  group.SetInfoClient(Info.get());
   ConnectInfo();
-  ASSERT_TRUE(Push("5.000 100 INFO 1 POWER ON"));
-  EXPECT_FALSE(Info->Connected());
-  EXPECT_EQ(Record.Disconnects, 1);
-  Peer.ExpectClosed();
+  Peer.Send("5.000 100 INFO 1 POWER ON").ExpectClosed();
+  ASSERT_TRUE(Serve([&] { return !Info->Reading() && group.Taken.size() == 2; }));
   EXPECT_TRUE(Peer.Done());
-  power.OnTaken = nullptr;
-  Server.Connection(1).Handshake("INFO", 9).Send("6.000 100 INFO 1 POWER OFF");
-  Info->Connect();
-  ASSERT_TRUE(Serve([&] { return power.Taken.size() == 2; }));
+  EXPECT_FALSE(Info->Connected());
+  EXPECT_EQ(Record.Disconnects, 2);
+  EXPECT_EQ(group.Taken.back(), power);
+  group.OnTaken = nullptr;
 }
 
 TEST_F(InfoSessionTest, DestroyingTheSessionServesTheWaitingReaderAndFreesTheGroups) {

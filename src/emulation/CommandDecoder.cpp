@@ -1,0 +1,107 @@
+#include "emulation/CommandDecoder.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "emulation/Tenvarra.h"
+#include "emulation/TenvarraHost.h"
+#include "serialport/VSPort.h"
+
+namespace tenvarra {
+
+namespace {
+
+constexpr std::array<bool, 256> SingleByteCommands = [] {
+  std::array<bool, 256> single{};
+  single[96] = single[97] = true;                     // power on, off
+  for (int b = 128; b <= 159; ++b) single[b] = true;  // autoreset on; read modules 1 .. n
+  for (int b = 192; b <= 223; ++b) single[b] = true;  // autoreset off; read module n
+  return single;
+}();
+
+// Puts the handshake line back up when a command ends, also when it raises:
+// a line left down would stop the application for good.
+class THandshake {
+public:
+  THandshake(TVSPort& Port, bool Active) : FPort(Port), FActive(Active) {
+    if (FActive) FPort.SetHandshakeLine(false);
+  }
+  ~THandshake() {
+    if (FActive) FPort.SetHandshakeLine(true);
+  }
+  THandshake(const THandshake&) = delete;
+  THandshake& operator=(const THandshake&) = delete;
+
+private:
+  TVSPort& FPort;
+  bool FActive;
+};
+
+}  // namespace
+
+bool IsSingleByteCommand(uint8_t First) { return SingleByteCommands[First]; }
+
+void TCommandDecoder::VSPort1RxChar(TVSPort&, int32_t) {
+  if (FHandling) return;  // nested in a dialog of the running command; see the header
+  FHandling = true;
+  struct TReset {
+    bool& Flag;
+    ~TReset() { Flag = false; }
+  } reset{FHandling};
+
+  TTenvarraHost& host = FEngine.Host();
+  while (FPort.InputCount() >= 1) {
+    uint8_t first = 0;
+    if (FPort.ReadBytes(&first, 1) != 1) break;
+    if (host.LogActive()) host.WriteLog("Handling first byte " + std::to_string(first));
+    if (IsSingleByteCommand(first)) {
+      const THandshake handshake(FPort, host.SerialHandshake());
+      if (host.LogActive()) host.WriteLog("Handling Single Byte Command");
+      HandleSingle(first);
+    } else if (FPort.InputCount() > 0) {
+      uint8_t second = 0;
+      if (FPort.ReadBytes(&second, 1) != 1) break;
+      const THandshake handshake(FPort, host.SerialHandshake());
+      if (host.LogActive()) host.WriteLog("Handling Second byte " + std::to_string(second));
+      HandlePair(first, second);
+    }
+    // Otherwise the lone first byte is dropped, and no byte is left.
+  }
+}
+
+void TCommandDecoder::HandleSingle(uint8_t Command) {
+  if (Command == 96 || Command == 97) {
+    FEngine.HandlePower(Command);
+  } else if (Command == 128 || Command == 192) {
+    FEngine.HandleAutoreset(Command);
+  } else {
+    FEngine.HandleFeedbackRead(Command);
+  }
+}
+
+void TCommandDecoder::HandlePair(uint8_t First, uint8_t Second) {
+  if (First < 32) {
+    FEngine.HandleLoco(First, Second);
+  } else if (First == 32) {
+    FEngine.HandleSolenoidOff(Second);
+  } else if (First == 33 || First == 34) {
+    FEngine.HandleSolenoid(First, Second);
+  } else if (First >= 64 && First <= 79) {
+    FEngine.HandleFunctions(First, Second);
+  }
+  // Any other first byte means nothing: the pair is consumed.
+}
+
+void TCommandDecoder::SendFeedbackBytes(int32_t Start, int32_t Count) {
+  if (Count <= 0) return;
+  std::vector<uint8_t> bytes(static_cast<std::size_t>(Count));
+  for (int32_t i = 0; i < Count; ++i) {
+    const int64_t index = int64_t{Start} + i;  // no overflow near the int32 limits
+    bytes[static_cast<std::size_t>(i)] = index <= INT32_MAX ? FEngine.S88Byte(static_cast<int32_t>(index)) : 0;
+  }
+  FPort.WriteBytes(bytes.data(), Count);
+}
+
+}  // namespace tenvarra

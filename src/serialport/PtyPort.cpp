@@ -1,0 +1,240 @@
+#include "serialport/PtyPort.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/inotify.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "serialport/PortDirectory.h"
+#include "serialport/PortLink.h"
+
+namespace tenvarra {
+
+namespace {
+
+[[noreturn]] void Fail(const std::string& What) {
+  throw EVSPortError("Cannot create the pseudo-terminal: " + What + ": " + std::strerror(errno));
+}
+
+// Raw 8-bit mode for the slave. Set through the master, it acts on the
+// slave's settings, so it also holds for an application that sets none.
+bool ApplyRawModeTo(int Master) {
+  termios mode {};
+  if (::tcgetattr(Master, &mode) != 0) return false;
+  ::cfmakeraw(&mode);
+  mode.c_cflag |= CLOCAL | CREAD;
+  mode.c_cc[VMIN] = 1;
+  mode.c_cc[VTIME] = 0;
+  return ::tcsetattr(Master, TCSANOW, &mode) == 0;
+}
+
+}  // namespace
+
+TPtyPort::TPtyPort(TEventLoop& Loop, std::string Directory) : FLoop(Loop), FDirectoryPath(std::move(Directory)) {}
+
+TPtyPort::~TPtyPort() {
+  if (FMasterWatch != 0) FLoop.Unwatch(FMasterWatch);
+  if (FInotifyWatch != 0) FLoop.Unwatch(FInotifyWatch);
+  if (FLink) {
+    FLink->SetRemoveOnRelease(DeleteOnExit());
+    FLink->Release();
+  }
+}
+
+std::string TPtyPort::LinkPath() const { return FName.empty() ? std::string() : FDirectoryPath + "/" + FName; }
+
+void TPtyPort::CreatePort(const std::string& Name) {
+  if (!FName.empty()) throw EVSPortError("Port " + FName + " has already been created");
+  auto directory = std::make_unique<TPortDirectory>(FDirectoryPath);
+  auto link = std::make_unique<TPortLink>(*directory, Name);
+
+  TUniqueFd master(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
+  if (!master.Valid()) Fail("posix_openpt");
+  if (::grantpt(master.Get()) != 0 || ::unlockpt(master.Get()) != 0) Fail("unlockpt");
+  char device[PATH_MAX];
+  if (::ptsname_r(master.Get(), device, sizeof device) != 0) Fail("ptsname");
+  TUniqueFd slave(::open(device, O_RDWR | O_NOCTTY | O_CLOEXEC));
+  if (!slave.Valid()) Fail(device);
+  // Desktops mount devpts group-writable; the port is for this user only.
+  if (::fchmod(slave.Get(), 0600) != 0) Fail("chmod " + std::string(device));
+  if (!ApplyRawModeTo(master.Get())) Fail("raw mode");
+  TUniqueFd inotify(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
+  if (!inotify.Valid()) Fail("inotify");
+  if (::inotify_add_watch(inotify.Get(), device, IN_OPEN | IN_CLOSE) < 0) Fail("inotify watch");
+  // From here on only the application holds the slave: its opening and
+  // closing show on the master.
+  slave.Reset();
+  if (::fcntl(master.Get(), F_SETFL, ::fcntl(master.Get(), F_GETFL) | O_NONBLOCK) != 0) Fail("non-blocking");
+  link->Place(device);
+
+  FDirectory = std::move(directory);
+  FLink = std::move(link);
+  FMaster = std::move(master);
+  FInotify = std::move(inotify);
+  FDevice = device;
+  FName = Name;
+  FMasterWatch = FLoop.Watch(FMaster.Get(), ioNone, [this](int, unsigned Ready) { OnMaster(Ready); });
+  FInotifyWatch = FLoop.Watch(FInotify.Get(), ioRead, [this](int, unsigned) { OnInotify(); });
+}
+
+int32_t TPtyPort::WriteBytes(const uint8_t* Buffer, int32_t Count) {
+  if (!FOpened || Buffer == nullptr || Count <= 0) return 0;
+  const auto taken = static_cast<int32_t>(std::min<std::size_t>(static_cast<std::size_t>(Count), OutputLimit - FOutput.size()));
+  FOutput.insert(FOutput.end(), Buffer, Buffer + taken);
+  PushOutput();
+  UpdateMasterWatch();
+  return taken;
+}
+
+int32_t TPtyPort::ReadBytes(uint8_t* Buffer, int32_t Count) {
+  if (Buffer == nullptr || Count <= 0) return 0;
+  if (FInput.size() < static_cast<std::size_t>(Count) && FOpened) PullInput(InputLimit);
+  const auto taken = static_cast<int32_t>(std::min<std::size_t>(static_cast<std::size_t>(Count), FInput.size()));
+  std::copy_n(FInput.begin(), taken, Buffer);
+  FInput.erase(FInput.begin(), FInput.begin() + taken);
+  UpdateMasterWatch();
+  return taken;
+}
+
+int32_t TPtyPort::InputCount() {
+  // What has reached the pty since the event counts too, as on a real line.
+  if (FOpened) PullInput(InputLimit);
+  return static_cast<int32_t>(FInput.size());
+}
+
+bool TPtyPort::SetHandshakeLine(bool State) {
+  FHandshake = State;
+  return false;  // a pty has no modem lines to drive
+}
+
+void TPtyPort::OnMaster(unsigned Ready) {
+  if (Ready & ioWrite) PushOutput();
+  if (Ready & ioRead) {
+    const std::size_t before = FInput.size();
+    PullInput(InputLimit);
+    if (PollMaster() & POLLHUP) {
+      Recheck();  // the application has gone; its last bytes go out with the close
+      return;
+    }
+    UpdateMasterWatch();
+    if (FInput.size() > before) FireRxChar();
+    return;
+  }
+  UpdateMasterWatch();
+}
+
+void TPtyPort::OnInotify() {
+  // inotify merges repeated events, so they cannot be counted: they only
+  // say that it is time to look again.
+  alignas(inotify_event) char events[4096];
+  while (::read(FInotify.Get(), events, sizeof events) > 0) {
+  }
+  Recheck();
+}
+
+void TPtyPort::Recheck() {
+  if (!FMaster.Valid()) return;
+  if (!FOpened) {
+    const short state = PollMaster();
+    // Bytes waiting prove that an application was there, however briefly.
+    if ((state & POLLHUP) == 0 || (state & POLLIN) != 0) {
+      BecomeOpened();
+    } else {
+      ApplyRawMode();  // one that came and went may have changed the mode
+      return;
+    }
+  }
+  if (FOpened && (PollMaster() & POLLHUP) != 0) BecomeClosed();
+}
+
+void TPtyPort::BecomeOpened() {
+  DropApplicationInput();
+  FOpened = true;
+  UpdateMasterWatch();
+  if (OnOpenClose) OnOpenClose(*this, true);
+}
+
+void TPtyPort::BecomeClosed() {
+  PullInput(SIZE_MAX);  // what the application wrote just before it closed
+  FOutput.clear();
+  // The application's mode stays with the slave for the next one to open it.
+  ApplyRawMode();
+  FOpened = false;
+  UpdateMasterWatch();
+  if (!FInput.empty()) FireRxChar();
+  if (OnOpenClose) OnOpenClose(*this, false);
+}
+
+short TPtyPort::PollMaster() const {
+  pollfd state{FMaster.Get(), POLLIN, 0};
+  return ::poll(&state, 1, 0) > 0 ? state.revents : 0;
+}
+
+void TPtyPort::PullInput(std::size_t Limit) {
+  uint8_t chunk[1024];
+  while (FInput.size() < Limit) {
+    const std::size_t wanted = std::min(sizeof chunk, Limit - FInput.size());
+    const ssize_t got = ::read(FMaster.Get(), chunk, wanted);
+    if (got > 0) {
+      FInput.insert(FInput.end(), chunk, chunk + got);
+    } else if (got < 0 && errno == EINTR) {
+      continue;
+    } else {
+      return;  // nothing more now (EAGAIN), or the slave is closed (EIO)
+    }
+  }
+}
+
+void TPtyPort::PushOutput() {
+  uint8_t chunk[1024];
+  while (!FOutput.empty()) {
+    const std::size_t count = std::min(sizeof chunk, FOutput.size());
+    std::copy_n(FOutput.begin(), count, chunk);
+    const ssize_t written = ::write(FMaster.Get(), chunk, count);
+    if (written > 0) {
+      FOutput.erase(FOutput.begin(), FOutput.begin() + written);
+    } else if (written < 0 && errno == EINTR) {
+      continue;
+    } else {
+      return;  // full: the rest goes when the master is writable again
+    }
+  }
+}
+
+void TPtyPort::ApplyRawMode() { ApplyRawModeTo(FMaster.Get()); }
+
+void TPtyPort::DropApplicationInput() {
+  // Replies written for an earlier application must not reach this one. The
+  // flush has to act on the slave's side, through a descriptor of our own.
+  TUniqueFd peer(::ioctl(FMaster.Get(), TIOCGPTPEER, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+  if (!peer.Valid()) peer.Reset(::open(FDevice.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+  if (peer.Valid()) ::tcflush(peer.Get(), TCIFLUSH);
+}
+
+void TPtyPort::UpdateMasterWatch() {
+  unsigned events = ioNone;
+  if (FOpened) {
+    if (FInput.size() < InputLimit) events |= ioRead;
+    if (!FOutput.empty()) events |= ioWrite;
+  }
+  if (events != FMasterEvents) {
+    FMasterEvents = events;
+    FLoop.SetWatchEvents(FMasterWatch, events);
+  }
+}
+
+void TPtyPort::FireRxChar() {
+  if (OnRxChar) OnRxChar(*this, static_cast<int32_t>(FInput.size()));
+}
+
+}  // namespace tenvarra

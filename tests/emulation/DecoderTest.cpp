@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <utility>
+
+#include "emulation/TestHost.h"
+
+namespace tenvarra {
+namespace {
+
+using TBytes = std::vector<uint8_t>;
+using TLines = std::vector<std::string>;
+class DecoderTest : public ::testing::Test, protected test::TEmulation {};
+
+std::vector<bool> LineDownAndUp(int Commands) {
+  std::vector<bool> line;
+  for (int i = 0; i < Commands; ++i) line.insert(line.end(), {false, true});
+  return line;
+}
+
+TEST_F(DecoderTest, EveryRowOfTheCommandTableReachesItsOperationAndTakesExactlyItsBytes) {
+  const struct {
+    TBytes Bytes;
+    TLines Calls;
+  } rows[] = {
+      {{5, 12}, {"SendLoco 12"}},       {{31, 12}, {"SendLoco 12"}},
+      {{34, 12}, {"SendSolenoid 12"}},  {{32, 12}, {"SendSolenoid 12"}},  // off after on
+      {{33, 12}, {"SendSolenoid 12"}},  {{64, 12}, {"SendLoco 12"}},
+      {{79, 12}, {"SendLoco 12"}},      {{96}, {"SwitchPower on"}},
+      {{97}, {"SwitchPower off"}},      {{128}, {}},
+      {{192}, {}},                      {{129}, {"SendFeedbackBytes 0 2"}},
+      {{159}, {"SendFeedbackBytes 0 62"}}, {{193}, {"SendFeedbackBytes 0 2"}},
+      {{223}, {"SendFeedbackBytes 60 2"}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(int(row.Bytes.front()));
+    Clear();
+    TBytes bytes = row.Bytes;
+    bytes.push_back(96);  // a command of its own only if the row took just its bytes
+    Port.Write(bytes);
+    TLines calls = row.Calls;
+    calls.push_back("SwitchPower on");
+    EXPECT_EQ(Host.Calls, calls);
+    EXPECT_EQ(Host.LineAtCalls, std::vector<bool>(calls.size(), false));  // down while a command runs
+    EXPECT_EQ(Port.HandshakeChanges(), LineDownAndUp(2));
+  }
+  // First bytes without a meaning take their pair and carry nothing out.
+  for (const auto& [from, to] : {std::pair{35, 63}, {80, 95}, {98, 127}, {160, 191}, {224, 255}}) {
+    for (int first = from; first <= to; ++first) {
+      Clear();
+      Port.Write({static_cast<uint8_t>(first), 96, 96});
+      EXPECT_EQ(Host.Calls, TLines{"SwitchPower on"}) << first;
+      EXPECT_EQ(Port.HandshakeChanges(), LineDownAndUp(2)) << first;
+    }
+  }
+}
+
+TEST_F(DecoderTest, ALoneFirstByteIsDroppedAtItsEvent) {
+  Host.Log = true;
+  Port.Write({5});
+  Port.Write({12});  // a first byte of its own now, alone again
+  EXPECT_EQ(Host.LogLines, (TLines{"Handling first byte 5", "Handling first byte 12"}));
+  EXPECT_TRUE(Port.HandshakeChanges().empty());
+  Port.Write({96, 5, 12});
+  EXPECT_EQ(Host.Calls, (TLines{"SwitchPower on", "SendLoco 12"}));
+  EXPECT_EQ(Port.InputCount(), 0);
+}
+
+TEST_F(DecoderTest, HandshakeLineAndTraceLinesFollowTheirSwitches) {
+  const TLines trace = {"Handling first byte 40", "Handling Second byte 7", "Handling first byte 128",
+                        "Handling Single Byte Command", "Autoreset changed to ON"};
+  for (const bool handshake : {true, false}) {
+    for (const bool log : {true, false}) {
+      Clear();
+      Host.Handshake = handshake;
+      Host.Log = log;
+      Port.Write({40, 7, 128});
+      EXPECT_EQ(Port.HandshakeChanges(), LineDownAndUp(handshake ? 2 : 0));
+      EXPECT_EQ(Host.LogLines, log ? trace : TLines{});
+    }
+  }
+}
+
+TEST_F(DecoderTest, BytesArrivingWhileALearningDialogIsOpenAreHandledAfterItClosesInOrder) {
+  Host.LocoAnswer = 6;
+  std::size_t callsInDialog = 0;
+  Host.WhileLearning = [&] {
+    Port.Write({96, 33});  // the dialog's loop delivers more bytes: nested events
+    Port.Write({12});
+    callsInDialog = Host.Calls.size();
+  };
+  Port.Write({5, 7});
+  EXPECT_EQ(callsInDialog, 1u);  // the learning itself: nothing handled inside
+  EXPECT_EQ(Host.Calls, (TLines{"LearnLoco 7", "SendLoco 7", "SwitchPower on", "SendSolenoid 12"}));
+  EXPECT_EQ(Port.HandshakeChanges(), LineDownAndUp(3));
+}
+
+TEST(DecoderFailureTest, ACommandThatRaisesLeavesTheLineUpAndTheRestForTheNextEvent) {
+  struct TFailingHost : test::TTestHost {
+    void SwitchPower(bool) override { throw std::runtime_error("not connected"); }
+  } host;
+  TMemoryPort port;
+  TTenvarra engine(host);
+  TCommandDecoder decoder(port, engine);
+  host.AddLoco(12, 1);
+  port.OnRxChar = [&](TVSPort& Sender, int32_t Count) { decoder.VSPort1RxChar(Sender, Count); };
+  port.Open();
+  EXPECT_THROW(port.Write({96, 5, 12}), std::runtime_error);
+  EXPECT_TRUE(port.HandshakeLine());
+  decoder.VSPort1RxChar(port, port.InputCount());
+  EXPECT_EQ(host.Calls, TLines{"SendLoco 12"});
+}
+
+}  // namespace
+}  // namespace tenvarra

@@ -1,0 +1,120 @@
+#pragma once
+// A stand-in for the bridge that hosts the engine: switches set by the test,
+// its own device tables, learning answers chosen in advance, and a record of
+// every log line and every call the engine makes. TEmulation puts it together
+// with the real engine and decoder on an in-memory port, opened by the caller
+// who plays the application.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "devices/DialogProtocols.h"
+#include "devices/Tables.h"
+#include "emulation/CommandDecoder.h"
+#include "emulation/Tenvarra.h"
+#include "emulation/TenvarraHost.h"
+#include "serialport/MemoryPort.h"
+
+namespace tenvarra::test {
+
+class TTestHost : public TTenvarraHost {
+public:
+  bool Handshake = true, Log = false, Learning = false;
+  int32_t LocoAnswer = -1;      // the DialogProtocols entry chosen; -1 cancels
+  int32_t SolenoidAnswer = -1;  // 0 Motorola, 1 NMRA; -1 cancels
+  // Runs inside a learning dialog before it answers, as its event loop would.
+  std::function<void()> WhileLearning;
+  TCommandDecoder* Decoder = nullptr;
+  const TVSPort* Port = nullptr;
+
+  const std::unique_ptr<TMoBaSolenoidProtocol> Motorola = CreateMotorolaSolenoidProtocol();
+  const std::unique_ptr<TMoBaSolenoidProtocol> Nmra = CreateNmraAccessoryProtocol();
+  TLocoTable Locos;
+  TSolenoidTable Solenoids;
+
+  std::vector<std::string> LogLines, ScreenLines, Calls;
+  std::vector<bool> LineAtCalls;  // the port's handshake line at each call
+
+  // The device added; none when its address (after the address rule) is taken.
+  TMoBaAdvancedLoco* AddLoco(int32_t Address, int32_t Entry) {
+    auto loco = std::make_unique<TMoBaAdvancedLoco>();
+    loco->SetProtocol(DialogProtocols()[Entry]);
+    loco->SetAddress(Address);
+    TMoBaAdvancedLoco* added = loco.get();
+    return Locos.AddLoco(loco) ? added : nullptr;
+  }
+  TMoBaAdvancedSolenoid* AddSolenoid(int32_t Address, bool IsNmra = false) {
+    auto solenoid = std::make_unique<TMoBaAdvancedSolenoid>();
+    solenoid->SetProtocol(IsNmra ? Nmra.get() : Motorola.get());
+    solenoid->SetAddress(Address);
+    TMoBaAdvancedSolenoid* added = solenoid.get();
+    return Solenoids.AddSolenoid(solenoid) ? added : nullptr;
+  }
+
+  bool SerialHandshake() const override { return Handshake; }
+  bool LogActive() const override { return Log; }
+  bool LearningMode() const override { return Learning; }
+  void WriteLog(const std::string& Text) override { LogLines.push_back(Text); }
+  void WriteScreen(const std::string& Text) override { ScreenLines.push_back(Text); }
+  TLocoTable& LocoTable() override { return Locos; }
+  TSolenoidTable& SolenoidTable() override { return Solenoids; }
+
+  TMoBaAdvancedLoco* LearnLoco(int32_t Address) override {
+    Learn("LearnLoco ", Address);
+    return LocoAnswer < 0 ? nullptr : AddLoco(Address, LocoAnswer);
+  }
+  TMoBaAdvancedSolenoid* LearnSolenoid(int32_t Address) override {
+    Learn("LearnSolenoid ", Address);
+    if (SolenoidAnswer >= 0) AddSolenoid(Address, SolenoidAnswer == 1);
+    return Solenoids.FindSolenoidByAddress(Address);
+  }
+  void SendLoco(TMoBaAdvancedLoco& Loco) override { Record("SendLoco " + std::to_string(Loco.Address())); }
+  void SendSolenoid(TMoBaAdvancedSolenoid& Solenoid) override {
+    Record("SendSolenoid " + std::to_string(Solenoid.Address()));
+  }
+  void SwitchPower(bool On) override { Record(On ? "SwitchPower on" : "SwitchPower off"); }
+  void SendFeedbackBytes(int32_t Start, int32_t Count) override {
+    Record("SendFeedbackBytes " + std::to_string(Start) + " " + std::to_string(Count));
+    if (Decoder != nullptr) Decoder->SendFeedbackBytes(Start, Count);
+  }
+
+private:
+  void Learn(const char* What, int32_t Address) {
+    Record(What + std::to_string(Address));
+    if (WhileLearning) WhileLearning();
+  }
+  void Record(std::string Call) {
+    Calls.push_back(std::move(Call));
+    if (Port != nullptr) LineAtCalls.push_back(Port->HandshakeLine());
+  }
+};
+
+// Loco 12 ("New Motorola (M2)") and Motorola solenoid 12 are known.
+struct TEmulation {
+  TEmulation() {
+    Port.OnRxChar = [this](TVSPort& Sender, int32_t Count) { Decoder.VSPort1RxChar(Sender, Count); };
+    Port.Open();
+    Host.Decoder = &Decoder;
+    Host.Port = &Port;
+    Host.AddLoco(12, 1);
+    Host.AddSolenoid(12);
+  }
+  // Forgets what earlier steps recorded.
+  void Clear() {
+    Host.Calls.clear();
+    Host.LineAtCalls.clear();
+    Host.LogLines.clear();
+    Host.ScreenLines.clear();
+    Port.ClearHandshakeChanges();
+  }
+
+  TMemoryPort Port;
+  TTestHost Host;
+  TTenvarra Engine{Host};
+  TCommandDecoder Decoder{Port, Engine};
+};
+
+}  // namespace tenvarra::test
