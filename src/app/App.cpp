@@ -114,7 +114,7 @@ std::unique_ptr<TSimServer> Simulate(const TAppOptions& Options, TBridge& Bridge
 }  // namespace
 
 int RunTenvarra(const TAppOptions& Options, int argc, char** argv) {
-  TUniqueFd signals = StopSignals();
+  TUniqueFd stopSignals = StopSignals();
   QCoreApplication application(argc, argv);
   TQtEventLoop loop;
   TMainThreadQueue queue;
@@ -151,10 +151,10 @@ int RunTenvarra(const TAppOptions& Options, int argc, char** argv) {
 
     THeadlessCommands commands(loop, STDIN_FILENO, bridge, ui);
     TWatchId signalWatch = 0;
-    if (signals.Valid()) {
-      signalWatch = loop.Watch(signals.Get(), ioRead, [&signals](int, unsigned) {
+    if (stopSignals.Valid()) {
+      signalWatch = loop.Watch(stopSignals.Get(), ioRead, [&stopSignals](int, unsigned) {
         signalfd_siginfo info{};
-        while (::read(signals.Get(), &info, sizeof info) == sizeof info) {
+        while (::read(stopSignals.Get(), &info, sizeof info) == sizeof info) {
         }
         // Like closing the window: no close query, nothing saved.
         QCoreApplication::quit();

@@ -243,8 +243,8 @@ void TBridge::SRCPCl1Disconnect() {
 }
 
 void TBridge::Exit1Click() {
-  SaveStoreFile();
-  FUI.Close();
+  // Closing after a failed save would lose what was learned this run.
+  if (SaveStoreFile()) FUI.Close();
 }
 
 bool TBridge::FormCloseQuery() {
@@ -260,18 +260,25 @@ bool TBridge::FormCloseQuery() {
   return may;
 }
 
-void TBridge::SaveStoreFile() {
-  Guarded([this] { tenvarra::SaveStoreFile(StoreFilePath(), FStore); });
+bool TBridge::SaveStoreFile() {
+  bool saved = false;
+  Guarded([&] {
+    tenvarra::SaveStoreFile(StoreFilePath(), FStore);
+    saved = true;
+  });
+  return saved;
 }
 
 // ---- What the window shows ----
 
 void TBridge::SetStatus(TStatusPanel Panel, const std::string& Text) {
+  if (FStatus[Panel] == Text) return;
   FStatus[Panel] = Text;
   FUI.SetStatusText(Panel, Text);
 }
 
 void TBridge::SetConnectEnabled(bool Enabled) {
+  if (FConnectEnabled == Enabled) return;
   FConnectEnabled = Enabled;
   FUI.SetConnectEnabled(Enabled);
 }

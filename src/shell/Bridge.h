@@ -78,7 +78,8 @@ public:
   // ---- Menu commands ----
   void ConnecttoServer1Click();
   void Disconnectfromserver1Click();
-  // Saves loco.dat, then asks the front end to close (which runs FormCloseQuery).
+  // Saves loco.dat, then asks the front end to close (which runs
+  // FormCloseQuery); a failed save is shown and keeps the program open.
   void Exit1Click();
   void Poweron1Click();
   void Startfeedback1Click();
@@ -87,8 +88,9 @@ public:
   void Clearlog1Click();
   // Whether the window may close; each refusal shows its message box.
   bool FormCloseQuery();
-  // Writes loco.dat; the setup dialogs call it after a change. An error is shown.
-  void SaveStoreFile();
+  // Writes loco.dat; the setup dialogs call it after a change. An error is
+  // shown, and false returned.
+  bool SaveStoreFile();
   // The general setup's "&Save": takes the fields back, writes loco.dat and
   // hands host and port to the client. Raises EGeneralSetupError for the
   // first bad field (the fields before it are taken over, nothing is written)

@@ -1,0 +1,233 @@
+// The real program, headless, with an application on its COM link and the
+// simulated layout in this process. loco.dat turns "Write log file" on, so
+// the program's standard output shows every SRCP line it sends ("Command:
+// Snd: ...") and every reply: what reached the server, in order.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/TenvarraProcess.h"
+#include "common/TempDir.h"
+#include "sim/SimServer.h"
+
+namespace tenvarra::test {
+namespace {
+
+// Settings with the server's port and the log file on; loco 12 (Motorola,
+// 14 steps) and solenoid 7 (Motorola) known.
+std::string StoreFile(int Port) {
+  const Strings lines = {"localhost", std::to_string(Port), "200", "1", "0", "1", "1", "2", "3", "5",
+                         "6", "8", "1", "1", "12", "4", "2", "14", "0", "5", "80", "New Motorola (M2)",
+                         "1", "7", "0", "8"};
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  return text;
+}
+
+class TEndToEndTest : public ::testing::Test {
+protected:
+  TEndToEndTest() {
+    TSimOptions options;
+    options.Port = 0;
+    Sim = std::make_unique<TSimServer>(options);
+    Sim->Start();
+    Data.Write("loco.dat", StoreFile(Sim->Port()));
+  }
+
+  Strings Arguments(const Strings& More) const {
+    Strings args = {"--headless", "--data-dir", Data.Path(), "--port-dir", Ports.Path()};
+    args.insert(args.end(), More.begin(), More.end());
+    return args;
+  }
+  std::string Link() const { return Ports.File("COM1"); }
+
+  // How often Line (or a line it matches, see Matches) is among Lines.
+  static long Count(const Strings& Lines, const std::string& Line) {
+    return std::count_if(Lines.begin(), Lines.end(),
+                         [&](const std::string& L) { return TTenvarraProcess::Matches(L, Line); });
+  }
+
+  std::unique_ptr<TSimServer> Sim;
+  TTempDir Data;
+  TTempDir Ports;
+};
+
+TEST_F(TEndToEndTest, SerialCommandsReachTheLayoutAndTheCloseQueryGuardsTheExit) {
+  TTenvarraProcess program(Arguments({"--simulate", "--connect", "--learn-loco", "6", "--log"}));
+  ASSERT_TRUE(program.WaitErr("status: 0 Providing COM1"));
+  ASSERT_TRUE(program.WaitErr("status: 2 Conncected to Server"));
+  ASSERT_TRUE(program.WaitErr("menu: Connect to Server disabled"));
+  // The power timer, 3 s after the connect.
+  ASSERT_TRUE(program.WaitErr("menu: Power on checked"));
+  ASSERT_TRUE(program.WaitOut("Command: Snd: SET 1 POWER ON"));
+
+  TComClient app(Link());
+  ASSERT_TRUE(app.Opened());
+  ASSERT_TRUE(program.WaitErr("status: 1 connected"));
+
+  // A loco the server does not know yet: INIT, SET, and SET again after the wait.
+  ASSERT_TRUE(app.Write({5, 12}));
+  for (const char* line : {"Handling Loco with address: 12", "Function of Loco 12 set to 0",
+                           "Command: Snd: INIT 1 GL 12 M 2 14 5", "Command: Snd: SET 1 GL 12 1 36 100 0 0 0 0 0",
+                           "Command: Snd: SET 1 GL 12 1 36 100 0 0 0 0 0"})
+    ASSERT_TRUE(program.WaitOut(line)) << line;
+  // Once the server has reported it: SET only.
+  ASSERT_TRUE(app.Write({21, 12}));
+  ASSERT_TRUE(program.WaitOut("Function of Loco 12 set to 1"));
+  ASSERT_TRUE(program.WaitOut("Command: Snd: SET 1 GL 12 1 36 100 1 0 0 0 0"));
+  ASSERT_TRUE(app.Write({97}));  // a later command marks the end of this one's lines
+  ASSERT_TRUE(program.WaitOut("Command: Snd: SET 1 POWER OFF"));
+  const Strings afterKnown = program.OutSinceMatch();
+  ASSERT_TRUE(app.Write({96}));
+  ASSERT_TRUE(program.WaitOut("Command: Snd: SET 1 POWER ON"));
+  EXPECT_EQ(Count(afterKnown, "Command: Snd: INIT *"), 0);
+
+  // An unknown loco is learned as N1a (NMRA, short address) and goes to bus 2.
+  ASSERT_TRUE(app.Write({5, 7}));
+  ASSERT_TRUE(program.WaitErr("learn: loco 7 protocol 6"));
+  ASSERT_TRUE(program.WaitOut("Command: Snd: INIT 2 GL 7 *"));
+
+  // Solenoid 7: port 0 on with the activation time, then off again.
+  ASSERT_TRUE(app.Write({33, 7}));
+  ASSERT_TRUE(program.WaitOut("Command: Snd: INIT 5 GA 7 M"));
+  ASSERT_TRUE(program.WaitOut("Command: Snd: SET 5 GA 7 0 1 200"));
+  ASSERT_TRUE(app.Write({32, 7}));
+  ASSERT_TRUE(program.WaitOut("Handling solenoid off command."));
+  ASSERT_TRUE(program.WaitOut("Command: Snd: SET 5 GA 7 0 0 200"));
+
+  // Feedback: contacts set on the layout are read back by the application.
+  program.Command("feedback start");
+  ASSERT_TRUE(program.WaitOut("Command: Snd: INIT 8 FB S88 LPT1 8"));
+  ASSERT_TRUE(Sim->SetContact(1, 1));
+  ASSERT_TRUE(Sim->SetContact(16, 1));
+  ASSERT_TRUE(Sim->SetContact(17, 1));
+  ASSERT_TRUE(program.WaitOut("Feedback change detected: Address: 17 Value: 1"));
+  ASSERT_TRUE(app.Write({193}));
+  EXPECT_EQ(program.ReadPort(app.Fd(), 2), (std::vector<uint8_t>{128, 1}));
+  ASSERT_TRUE(app.Write({130}));
+  EXPECT_EQ(program.ReadPort(app.Fd(), 4), (std::vector<uint8_t>{128, 1, 128, 0}));
+
+  // Exit saves loco.dat, then the close query refuses twice.
+  program.Command("exit");
+  ASSERT_TRUE(program.WaitErr("message: Please, disconnect from Server!"));
+  ASSERT_TRUE(program.WaitErr("message: Please, close RS232 connection!"));
+  const std::string saved = Data.Read("loco.dat");
+  // Two locos now, the learned one NMRA (5) with a short address (1).
+  EXPECT_NE(saved.find("\r\n2\r\n12\r\n4\r\n"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("\r\n7\r\n5\r\n1\r\n"), std::string::npos) << saved;
+
+  program.Command("disconnect");
+  ASSERT_TRUE(program.WaitErr("status: 2 "));
+  app.Close();
+  ASSERT_TRUE(program.WaitErr("status: 1 not connected"));
+  program.Command("exit");
+  EXPECT_EQ(program.WaitExit(), 0);
+  // The log file holds the same lines with date and time.
+  bool logged = false;
+  for (const auto& entry : std::filesystem::directory_iterator(Data.Path()))
+    if (entry.path().extension() == ".log")
+      logged = Data.Read(entry.path().filename().string()).find(" Command: Snd: SET 5 GA 7 0 0 200\n") != std::string::npos;
+  EXPECT_TRUE(logged);
+}
+
+TEST_F(TEndToEndTest, AServerThatGoesAwayLeavesTheBridgeRunningAndReadyToConnect) {
+  TTenvarraProcess program(Arguments({"--simulate", "--connect"}));
+  ASSERT_TRUE(program.WaitErr("status: 2 Conncected to Server"));
+  TComClient app(Link());
+  ASSERT_TRUE(app.Opened());
+
+  Sim->Stop();
+  ASSERT_TRUE(program.WaitErr("status: 2 "));
+  ASSERT_TRUE(program.WaitErr("menu: Connect to Server enabled"));
+  program.SkipOut();
+
+  // Commands go on: nothing is sent, a power command is told it cannot be.
+  ASSERT_TRUE(app.Write({5, 12, 96}));
+  ASSERT_TRUE(program.WaitErr("message: not connected to server"));
+  EXPECT_EQ(Count(program.OutSinceMatch(), "Command: Snd: SET *"), 0);
+  EXPECT_EQ(Count(program.OutSinceMatch(), "Command: Snd: INIT *"), 0);
+  program.Command("connect");
+  ASSERT_TRUE(program.WaitErr("message: *"));
+  ASSERT_TRUE(app.Write({193}));
+  EXPECT_EQ(program.ReadPort(app.Fd(), 2).size(), 2u);
+
+  // A signal ends the program without the close query and without saving.
+  const std::string before = Data.Read("loco.dat");
+  EXPECT_EQ(program.Terminate(), 0);
+  EXPECT_EQ(Data.Read("loco.dat"), before);
+}
+
+TEST_F(TEndToEndTest, ABurstOfLocoCommandsReachesTheServerWholeAndInOrder) {
+  TTenvarraProcess program(Arguments({"--simulate", "--connect"}));
+  ASSERT_TRUE(program.WaitErr("status: 2 Conncected to Server"));
+  TComClient app(Link());
+  ASSERT_TRUE(app.Opened());
+  // Make the loco known to the server first.
+  ASSERT_TRUE(app.Write({1, 12}));
+  ASSERT_TRUE(program.WaitOut("Command: Snd: INIT 1 GL 12 *"));
+  ASSERT_TRUE(program.WaitOut("Command: Snd: SET 1 GL 12 *"));
+  ASSERT_TRUE(program.WaitOut("Command: Snd: SET 1 GL 12 *"));
+  ASSERT_TRUE(program.WaitOut("Command: Rec: *"));
+  program.SkipOut();
+
+  constexpr int Commands = 1000;
+  std::vector<uint8_t> burst;
+  for (int i = 0; i < Commands; ++i) burst.insert(burst.end(), {static_cast<uint8_t>(i % 14 + 1), 12});
+  ASSERT_TRUE(app.Write(burst));
+  ASSERT_TRUE(app.Write({193}));  // the end marker: answered after every loco command
+  ASSERT_EQ(program.ReadPort(app.Fd(), 2).size(), 2u);
+
+  Strings sent;
+  long accepted = 0;
+  for (const std::string& line : program.OutSinceMatch()) {
+    if (line.rfind("Command: Snd: ", 0) == 0) sent.push_back(line.substr(14));
+    if (line.rfind("Command: Rec: ", 0) == 0 && line.ends_with(" 200 OK")) ++accepted;
+  }
+  ASSERT_EQ(sent.size(), static_cast<std::size_t>(Commands));
+  EXPECT_EQ(accepted, Commands);
+  // Speed steps 1 to 14 over and over: the first fourteen lines are SETs
+  // with rising speeds, and every later line repeats the one 14 before it.
+  auto speed = [&](int i) { return std::stoi(sent[i].substr(std::string("SET 1 GL 12 1 ").size())); };
+  for (int i = 0; i < Commands; ++i) {
+    ASSERT_EQ(sent[i].rfind("SET 1 GL 12 1 ", 0), 0u) << i << ": " << sent[i];
+    if (i > 0 && i < 14) {
+      ASSERT_GT(speed(i), speed(i - 1)) << i;
+    } else if (i >= 14) {
+      ASSERT_EQ(sent[i], sent[i - 14]) << i;
+    }
+  }
+  EXPECT_EQ(program.Terminate(), 0);
+}
+
+struct TOptionCase {
+  Strings Arguments;
+  int Status;
+  std::string FirstLine;  // of standard output (status 0) or standard error
+};
+
+TEST(TenvarraOptions, HelpVersionAndBadOptions) {
+  const std::vector<TOptionCase> cases = {
+      {{"--help"}, 0, "Usage: tenvarra [options]"},
+      {{"--version"}, 0, "Tenvarra Version 0.40"},
+      {{"--frobnicate"}, 2, "tenvarra: unknown option \"--frobnicate\""},
+      {{"--learn-loco", "11"}, 2, "tenvarra: --learn-loco takes a protocol from 0 to 10, not \"11\""},
+      {{"--learn-solenoid"}, 2, "tenvarra: --learn-solenoid needs a value"},
+      {{"--simulate=0"}, 2, "tenvarra: --simulate takes a TCP port from 1 to 65535, not \"0\""},
+      {{"--reply-timeout", "-1"}, 2, "tenvarra: --reply-timeout takes seconds above 0 and up to 3600, not \"-1\""},
+      {{"--headless=yes"}, 2, "tenvarra: --headless takes no value"},
+  };
+  for (const TOptionCase& c : cases) {
+    TTenvarraProcess program(c.Arguments);
+    EXPECT_EQ(program.WaitExit(), c.Status) << c.Arguments[0];
+    const Strings& lines = c.Status == 0 ? program.Out() : program.Err();
+    ASSERT_FALSE(lines.empty()) << c.Arguments[0];
+    EXPECT_EQ(lines.front(), c.FirstLine);
+  }
+}
+
+}  // namespace
+}  // namespace tenvarra::test

@@ -1,0 +1,212 @@
+#pragma once
+// The real tenvarra program as a child process for end-to-end tests: its
+// standard input for menu commands, its standard output (the screen log) and
+// standard error (messages, status, menu marks) collected as lines. Every
+// wait is bounded, so a line the program never writes fails the test
+// instead of hanging it. The program is ended by SIGTERM, then SIGKILL.
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tenvarra::test {
+
+using Strings = std::vector<std::string>;
+using TClock = std::chrono::steady_clock;
+
+constexpr int WaitMs = 10000;
+
+inline int MsLeft(TClock::time_point Deadline) {
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(Deadline - TClock::now()).count();
+  return left > 0 ? static_cast<int>(left) : 0;
+}
+
+class TTenvarraProcess {
+public:
+  explicit TTenvarraProcess(const Strings& Arguments) {
+    int in[2], out[2], err[2];
+    if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return;
+    FPid = ::fork();
+    if (FPid == 0) {
+      ::dup2(in[0], 0), ::dup2(out[1], 1), ::dup2(err[1], 2);
+      std::vector<char*> argv{const_cast<char*>(TENVARRA_PROGRAM)};
+      for (const std::string& a : Arguments) argv.push_back(const_cast<char*>(a.c_str()));
+      argv.push_back(nullptr);
+      ::execv(TENVARRA_PROGRAM, argv.data());
+      ::_exit(127);
+    }
+    ::close(in[0]), ::close(out[1]), ::close(err[1]);
+    FIn = in[1], FOut.Fd = out[0], FErr.Fd = err[0];
+  }
+  ~TTenvarraProcess() {
+    if (FPid > 0 && !FStatus) {
+      ::kill(FPid, SIGKILL);
+      ::waitpid(FPid, nullptr, 0);
+    }
+    for (int fd : {FIn, FOut.Fd, FErr.Fd})
+      if (fd >= 0) ::close(fd);
+  }
+  TTenvarraProcess(const TTenvarraProcess&) = delete;
+  TTenvarraProcess& operator=(const TTenvarraProcess&) = delete;
+
+  void Command(const std::string& Line) const {
+    const std::string data = Line + "\n";
+    [[maybe_unused]] const ssize_t n = ::write(FIn, data.data(), data.size());
+  }
+
+  // Waits for a standard output / error line equal to Line (or, with a
+  // trailing "*", starting with what precedes it) after the ones matched
+  // before; true when it came.
+  bool WaitOut(const std::string& Line, int TimeoutMs = WaitMs) { return WaitFor(FOut, Line, TimeoutMs); }
+  bool WaitErr(const std::string& Line, int TimeoutMs = WaitMs) { return WaitFor(FErr, Line, TimeoutMs); }
+  // Lines read so far.
+  const Strings& Out() const { return FOut.Lines; }
+  const Strings& Err() const { return FErr.Lines; }
+  // Lines from the last match on.
+  Strings OutSinceMatch() const { return Strings(FOut.Lines.begin() + FOut.Matched, FOut.Lines.end()); }
+  // Moves the match position of standard output to its end.
+  void SkipOut() { FOut.Matched = FOut.Lines.size(); }
+
+  // The exit status once the program has ended within TimeoutMs; none else.
+  std::optional<int> WaitExit(int TimeoutMs = WaitMs) {
+    const auto deadline = TClock::now() + std::chrono::milliseconds(TimeoutMs);
+    while (!FStatus) {
+      int status = 0;
+      if (::waitpid(FPid, &status, WNOHANG) == FPid) {
+        FStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        break;
+      }
+      if (MsLeft(deadline) == 0) break;
+      // Keep the pipes drained meanwhile; an exiting child closes them.
+      Pump(std::min(MsLeft(deadline), 20));
+    }
+    while (Pump(0)) {
+    }
+    return FStatus;
+  }
+  std::optional<int> Terminate(int TimeoutMs = WaitMs) {
+    ::kill(FPid, SIGTERM);
+    return WaitExit(TimeoutMs);
+  }
+
+  // Count bytes from the application's end of the port, or what came before
+  // the time ran out. The program's output is drained meanwhile: a full pipe
+  // would stop the program before it could answer.
+  std::vector<uint8_t> ReadPort(int Fd, std::size_t Count, int TimeoutMs = WaitMs) {
+    std::vector<uint8_t> got;
+    const auto deadline = TClock::now() + std::chrono::milliseconds(TimeoutMs);
+    while (got.size() < Count) {
+      pollfd fds[3] = {{Fd, POLLIN, 0}, {FOut.Fd, POLLIN, 0}, {FErr.Fd, POLLIN, 0}};
+      if (::poll(fds, 3, MsLeft(deadline)) <= 0) break;
+      if (fds[1].revents || fds[2].revents) Pump(0);
+      if (!fds[0].revents) continue;
+      uint8_t chunk[256];
+      const ssize_t n = ::read(Fd, chunk, std::min(sizeof chunk, Count - got.size()));
+      if (n <= 0) break;
+      got.insert(got.end(), chunk, chunk + n);
+    }
+    return got;
+  }
+
+  static bool Matches(const std::string& Got, const std::string& Want) {
+    if (!Want.empty() && Want.back() == '*') return Got.rfind(Want.substr(0, Want.size() - 1), 0) == 0;
+    return Got == Want;
+  }
+
+private:
+  struct TStream {
+    int Fd = -1;
+    std::string Partial;
+    Strings Lines;
+    std::size_t Matched = 0;
+  };
+
+  bool WaitFor(TStream& Stream, const std::string& Line, int TimeoutMs) {
+    const auto deadline = TClock::now() + std::chrono::milliseconds(TimeoutMs);
+    for (;;) {
+      for (std::size_t i = Stream.Matched; i < Stream.Lines.size(); ++i) {
+        if (Matches(Stream.Lines[i], Line)) {
+          Stream.Matched = i + 1;
+          return true;
+        }
+      }
+      if (MsLeft(deadline) == 0 || !Pump(MsLeft(deadline))) return false;
+    }
+  }
+
+  // Reads what either stream holds, waiting up to TimeoutMs; false when
+  // nothing could be read (time-out or both ends closed).
+  bool Pump(int TimeoutMs) {
+    pollfd fds[2] = {{FOut.Fd, POLLIN, 0}, {FErr.Fd, POLLIN, 0}};
+    if (::poll(fds, 2, TimeoutMs) <= 0) return false;
+    bool read = false;
+    TStream* streams[2] = {&FOut, &FErr};
+    for (int i = 0; i < 2; ++i) {
+      if (!(fds[i].revents & (POLLIN | POLLHUP)) || streams[i]->Fd < 0) continue;
+      char chunk[65536];
+      const ssize_t n = ::read(streams[i]->Fd, chunk, sizeof chunk);
+      if (n <= 0) {
+        ::close(streams[i]->Fd);
+        streams[i]->Fd = -1;
+        continue;
+      }
+      read = true;
+      TStream& s = *streams[i];
+      s.Partial.append(chunk, static_cast<std::size_t>(n));
+      std::size_t end;
+      while ((end = s.Partial.find('\n')) != std::string::npos) {
+        s.Lines.push_back(s.Partial.substr(0, end));
+        s.Partial.erase(0, end + 1);
+      }
+    }
+    return read;
+  }
+
+  pid_t FPid = -1;
+  int FIn = -1;
+  TStream FOut, FErr;
+  std::optional<int> FStatus;
+};
+
+// The railway-control application's end of the COM link: raw 8-bit mode,
+// bytes written at once, replies read with a time limit.
+class TComClient {
+public:
+  explicit TComClient(const std::string& Link) : FFd(::open(Link.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC)) {
+    if (FFd < 0) return;
+    termios mode{};
+    ::tcgetattr(FFd, &mode);
+    ::cfmakeraw(&mode);
+    ::tcsetattr(FFd, TCSANOW, &mode);
+  }
+  ~TComClient() {
+    if (FFd >= 0) ::close(FFd);
+  }
+  TComClient(const TComClient&) = delete;
+  TComClient& operator=(const TComClient&) = delete;
+
+  bool Opened() const { return FFd >= 0; }
+  bool Write(const std::vector<uint8_t>& Bytes) const {
+    return ::write(FFd, Bytes.data(), Bytes.size()) == static_cast<ssize_t>(Bytes.size());
+  }
+  int Fd() const { return FFd; }
+  void Close() {
+    if (FFd >= 0) ::close(FFd);
+    FFd = -1;
+  }
+
+private:
+  int FFd;
+};
+
+}  // namespace tenvarra::test

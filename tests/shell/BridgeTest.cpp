@@ -1,0 +1,176 @@
+// The bridge in this process: a poll loop, the hand-over queue watched by
+// it, real pty ports in a temporary port directory, and a scripted SRCP
+// server where the exact lines matter.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "client/Bus.h"
+#include "client/Client.h"
+#include "client/Locos.h"
+#include "common/TempDir.h"
+#include "devices/DialogProtocols.h"
+#include "emulation/Tenvarra.h"
+#include "platform/MainThreadQueue.h"
+#include "platform/PollLoop.h"
+#include "serialport/VSPort.h"
+#include "shell/Bridge.h"
+#include "shell/TestBridgeUI.h"
+#include "srcp/ScriptedServer.h"
+
+namespace tenvarra::test {
+namespace {
+
+constexpr int WaitMs = 5000;
+
+class TBridgeTest : public ::testing::Test {
+protected:
+  TBridgeTest() {
+    QueueWatch = Loop.Watch(Queue.WakeFd(), ioRead, [this](int, unsigned) { Queue.RunPending(); });
+  }
+  ~TBridgeTest() override { Loop.Unwatch(QueueWatch); }
+
+  std::unique_ptr<TBridge> MakeBridge(TTestBridgeUI& UI, int ReplyTimeoutMs = WaitMs) {
+    TBridgeOptions options;
+    options.DataDir = Data.Path();
+    options.PortDir = Ports.Path();
+    options.ReplyTimeoutMs = ReplyTimeoutMs;
+    return std::make_unique<TBridge>(Loop, Queue, UI, options);
+  }
+  TMoBaAdvancedLoco& AddLoco(TBridge& Bridge, int32_t Address, int32_t Entry) {
+    auto loco = std::make_unique<TMoBaAdvancedLoco>();
+    loco->SetProtocol(DialogProtocols()[Entry]);
+    loco->SetAddress(Address);
+    TMoBaAdvancedLoco& added = *loco;
+    EXPECT_TRUE(Bridge.LocoTable().AddLoco(loco));
+    return added;
+  }
+
+  TPollLoop Loop;
+  TMainThreadQueue Queue;
+  TWatchId QueueWatch = 0;
+  TTempDir Data;
+  TTempDir Ports;
+};
+
+TEST_F(TBridgeTest, StartUpProvidesAFreePortUnlessTheStoreFileCannotBeRead) {
+  TTestBridgeUI firstUI, secondUI, brokenUI;
+  // No loco.dat: a first start, without a message.
+  auto first = MakeBridge(firstUI);
+  first->FormCreate();
+  EXPECT_TRUE(firstUI.Messages.empty());
+  EXPECT_EQ(firstUI.Log, (std::vector<std::string>{"Providing COM1"}));
+  EXPECT_EQ(first->StatusText(spPort), "Providing COM1");
+  EXPECT_EQ(first->StatusText(spApplication), "not connected");
+  EXPECT_EQ(first->Caption(), "TenvarraVersion 0.40");
+  EXPECT_TRUE(std::filesystem::exists(Ports.File("COM1")));
+
+  // A second instance takes the next free name.
+  auto second = MakeBridge(secondUI);
+  second->FormCreate();
+  EXPECT_EQ(second->PortName(), "COM2");
+
+  // A port line that is not a number: its error, and no port.
+  Data.Write("loco.dat", "otherhost\r\nnot a port\r\n");
+  auto broken = MakeBridge(brokenUI);
+  broken->FormCreate();
+  ASSERT_EQ(brokenUI.Messages.size(), 1u);
+  EXPECT_EQ(broken->Port(), nullptr);
+  EXPECT_EQ(broken->StatusText(spPort), "");
+  EXPECT_TRUE(brokenUI.Log.empty());
+  EXPECT_EQ(broken->Settings().Host, "otherhost");  // what was read before the error stays
+}
+
+TEST_F(TBridgeTest, LogLinesGoToTheRunsFileAndAFileThatCannotBeWrittenIsReportedOnce) {
+  TTestBridgeUI ui;
+  auto bridge = MakeBridge(ui);
+  bridge->Settings().WriteLogFile = true;
+  bridge->WriteLog("first line");
+  bridge->SRCPCl1CmdLog("Snd: GO");
+  bridge->WriteScreen("screen only");
+  const std::string file = Data.Read(bridge->LogFileName());
+  EXPECT_NE(file.find(" first line\n"), std::string::npos) << file;
+  EXPECT_NE(file.find(" Command: Snd: GO\n"), std::string::npos) << file;
+  EXPECT_EQ(file.find("screen only"), std::string::npos);
+  EXPECT_EQ(ui.Log, (std::vector<std::string>{"first line", "Command: Snd: GO", "screen only"}));
+
+  TTestBridgeUI lostUI;
+  TBridgeOptions options;
+  options.DataDir = Data.File("missing");
+  options.PortDir = Ports.Path();
+  TBridge lost(Loop, Queue, lostUI, options);
+  lost.Settings().WriteLogFile = true;
+  for (int i = 0; i < 3; ++i) lost.WriteLog("line");
+  EXPECT_EQ(lostUI.Log.size(), 3u);
+  ASSERT_EQ(lostUI.Messages.size(), 1u);
+  EXPECT_NE(lostUI.Messages[0].find("missing"), std::string::npos);
+}
+
+TEST_F(TBridgeTest, ExitSavesFirstAndAFailedSaveKeepsTheProgramOpen) {
+  TTestBridgeUI ui, lostUI;
+  auto bridge = MakeBridge(ui);
+  AddLoco(*bridge, 12, 1);
+  bridge->Exit1Click();
+  EXPECT_EQ(ui.Closes, 1);
+  EXPECT_NE(Data.Read("loco.dat").find("\r\n1\r\n12\r\n4\r\n"), std::string::npos);
+
+  TBridgeOptions options;
+  options.DataDir = Data.File("missing");
+  options.PortDir = Ports.Path();
+  TBridge lost(Loop, Queue, lostUI, options);
+  lost.Exit1Click();
+  EXPECT_EQ(lostUI.Closes, 0);
+  EXPECT_EQ(lostUI.Messages.size(), 1u);
+}
+
+// The server announces buses 1 and 3 only: list positions 0 and 1.
+TEST_F(TBridgeTest, LocosTravelOnTheirBusByNumberAndAStalledReplyIsShownAndSurvived) {
+  TScriptedServer server;
+  TTestBridgeUI ui;
+  auto bridge = MakeBridge(ui, 500);
+  bridge->SRCPCl1().SetHost("127.0.0.1");
+  bridge->SRCPCl1().SetPort(server.Port());
+  AddLoco(*bridge, 12, 1);  // Motorola: bus 1
+  AddLoco(*bridge, 40, 9);  // NMRA with a long address: bus 3
+
+  server.Connection(0).Handshake("COMMAND", 1);
+  server.Connection(1).Handshake("INFO", 2)
+      .Send("2.000 100 INFO 1 DESCRIPTION GL")
+      .Send("2.000 100 INFO 3 DESCRIPTION GL");
+  bridge->ConnecttoServer1Click();
+  ASSERT_TRUE(Loop.RunUntil([&] { return bridge->SRCPCl1().BusByNumber(3) && !bridge->ConnectEnabled(); }, WaitMs));
+  EXPECT_EQ(bridge->StatusText(spServer), "Conncected to Server");
+
+  // Unknown to the server: INIT and SET, then SET again once the wait is over.
+  server.Connection(0)
+      .Expect("INIT 1 GL 12 M 2 14 5").Send("3.000 200 OK")
+      .Expect("SET 1 GL 12 1 36 100 0 0 0 0 0").Send("3.000 200 OK")
+      .Expect("SET 1 GL 12 1 36 100 0 0 0 0 0").Send("3.200 200 OK")
+      .Expect("INIT 3 GL 40 N 2 28 5").Send("3.300 200 OK")
+      .Expect("SET 3 GL 40 1 21 100 0 0 0 0 0").Send("3.300 200 OK")
+      .Expect("SET 3 GL 40 1 21 100 0 0 0 0 0").Send("3.500 200 OK");
+  bridge->Engine().HandleLoco(5, 12);
+  bridge->Engine().HandleLoco(6, 40);
+  EXPECT_TRUE(server.Connection(0).Done());
+  EXPECT_TRUE(ui.Messages.empty());
+
+  // Once the server has reported loco 12, a command sends one SET. Here the
+  // server stalls on it: the reply time-out ends the wait, the error is
+  // shown and the bridge goes on.
+  server.Connection(1).Send("3.600 100 INFO 1 GL 12 1 36 100 0 0 0 0 0");
+  ASSERT_TRUE(Loop.RunUntil([&] { return bridge->SRCPCl1().BusByNumber(1)->Locos()->FindLoco(12); }, WaitMs));
+  server.Connection(0).Expect("SET 1 GL 12 1 43 100 0 0 0 0 0");
+  bridge->Engine().HandleLoco(6, 12);
+  EXPECT_TRUE(server.Connection(0).Done());
+  ASSERT_EQ(ui.Messages.size(), 1u);
+  ASSERT_TRUE(Loop.RunUntil([&] { return !bridge->SRCPCl1().Connected(); }, WaitMs));
+  EXPECT_TRUE(Loop.RunUntil([&] { return bridge->ConnectEnabled(); }, WaitMs));
+  EXPECT_EQ(bridge->StatusText(spServer), "");
+  bridge->Engine().HandlePower(96);
+  EXPECT_EQ(ui.Messages.back(), "not connected to server");
+}
+
+}  // namespace
+}  // namespace tenvarra::test
