@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <cstdlib>
 #include <exception>
 #include <memory>
 #include <string>
@@ -17,6 +18,7 @@
 #include "platform/UniqueFd.h"
 #include "qtloop/QtEventLoop.h"
 #include "shell/Bridge.h"
+#include "shell/DataDir.h"
 #include "sim/SimServer.h"
 
 namespace tenvarra {
@@ -33,6 +35,33 @@ std::string ExecutableDirectory() {
   const std::string exe(path, static_cast<std::size_t>(length));
   const auto slash = exe.rfind('/');
   return slash == std::string::npos ? "." : exe.substr(0, slash == 0 ? 1 : slash);
+}
+
+std::string Environment(const char* Name) {
+  const char* value = std::getenv(Name);
+  return value ? value : "";
+}
+
+// --data-dir, else next to the program unless installed, else the user's data
+// directory (made when missing). Said in the first screen-log line.
+std::string ResolveDataDir(const TAppOptions& Options, THeadlessUI& UI) {
+  TDataDirInputs inputs;
+  inputs.Explicit = Options.DataDir;
+  inputs.ExecutableDir = ExecutableDirectory();
+  inputs.InstalledBinDir = TENVARRA_INSTALL_BINDIR;
+  inputs.XdgDataHome = Environment("XDG_DATA_HOME");
+  inputs.Home = Environment("HOME");
+  inputs.Writable = DirectoryWritable;
+  const TDataDirChoice choice = ChooseDataDir(inputs);
+  UI.AddLogLine(DataDirLogLine(choice));
+  if (choice.Source == TDataDirSource::dsUser) {
+    try {
+      MakeDataDir(choice.Dir);
+    } catch (const std::exception& Error) {
+      UI.ShowError(Error.what());
+    }
+  }
+  return choice.Dir;
 }
 
 bool ServerAnswers(int Port) {
@@ -105,7 +134,7 @@ int RunTenvarra(const TAppOptions& Options, int argc, char** argv) {
   int status = 0;
   {
     TBridgeOptions options;
-    options.DataDir = Options.DataDir.empty() ? ExecutableDirectory() : Options.DataDir;
+    options.DataDir = ResolveDataDir(Options, ui);
     options.PortDir = Options.PortDir;
     options.ReplyTimeoutMs = Options.ReplyTimeoutMs;
     TBridge bridge(loop, queue, ui, options);
