@@ -20,6 +20,7 @@
 #include "platform/UniqueFd.h"
 #include "qtloop/QtEventLoop.h"
 #include "shell/Bridge.h"
+#include "shell/DataDir.h"
 #include "sim/SimServer.h"
 #include "window/MainForm.h"
 
@@ -98,20 +99,50 @@ bool DisplayAvailable() {
   return false;
 }
 
-TBridgeOptions BridgeOptions(const TAppOptions& Options) {
+std::string Environment(const char* Name) {
+  const char* value = std::getenv(Name);
+  return value ? value : "";
+}
+
+// --data-dir, else next to the program unless installed, else the user's data
+// directory.
+TDataDirChoice DataDirChoice(const TAppOptions& Options) {
+  TDataDirInputs inputs;
+  inputs.Explicit = Options.DataDir;
+  inputs.ExecutableDir = ExecutableDirectory();
+  inputs.InstalledBinDir = TENVARRA_INSTALL_BINDIR;
+  inputs.XdgDataHome = Environment("XDG_DATA_HOME");
+  inputs.Home = Environment("HOME");
+  inputs.Writable = DirectoryWritable;
+  return ChooseDataDir(inputs);
+}
+
+TBridgeOptions BridgeOptions(const TAppOptions& Options, const TDataDirChoice& DataDir) {
   TBridgeOptions options;
-  options.DataDir = Options.DataDir.empty() ? ExecutableDirectory() : Options.DataDir;
+  options.DataDir = DataDir.Dir;
   options.PortDir = Options.PortDir;
   options.ReplyTimeoutMs = Options.ReplyTimeoutMs;
   return options;
+}
+
+// The first screen-log line says which data directory is used; the user's
+// one is made when it is missing.
+void PrepareDataDir(const TDataDirChoice& DataDir, TBridgeUI& UI) {
+  UI.AddLogLine(DataDirLogLine(DataDir));
+  if (DataDir.Source != TDataDirSource::dsUser) return;
+  try {
+    MakeDataDir(DataDir.Dir);
+  } catch (const std::exception& Error) {
+    UI.ShowError(Error.what());
+  }
 }
 
 // What both front ends share once the bridge exists: the queue and the
 // signals watched by the loop, start-up as the command line asks, and the
 // run until the front end closes or a stop signal arrives.
 // FormCreate starts the bridge and shows the front end.
-int Run(const TAppOptions& Options, TUniqueFd& Signals, TQtEventLoop& Loop, TMainThreadQueue& Queue,
-        TBridge& Bridge, TBridgeUI& UI, const std::function<void()>& FormCreate) {
+int Run(const TAppOptions& Options, const TDataDirChoice& DataDir, TUniqueFd& Signals, TQtEventLoop& Loop,
+        TMainThreadQueue& Queue, TBridge& Bridge, TBridgeUI& UI, const std::function<void()>& FormCreate) {
   Queue.OnAsyncError = [&UI](TMainThreadQueue&, std::exception_ptr Error) {
     try {
       std::rethrow_exception(Error);
@@ -132,6 +163,7 @@ int Run(const TAppOptions& Options, TUniqueFd& Signals, TQtEventLoop& Loop, TMai
     });
   }
 
+  PrepareDataDir(DataDir, UI);
   FormCreate();
   if (!Bridge.Port() && !Bridge.PortError().empty()) Note("tenvarra: no virtual serial port: " + Bridge.PortError());
   std::unique_ptr<TSimServer> simulator;
@@ -150,12 +182,13 @@ int Run(const TAppOptions& Options, TUniqueFd& Signals, TQtEventLoop& Loop, TMai
 
 int RunTenvarra(const TAppOptions& Options, int argc, char** argv) {
   TUniqueFd signals = StopSignals();
+  const TDataDirChoice dataDir = DataDirChoice(Options);
   if (!Options.Headless && DisplayAvailable()) {
     QApplication application(argc, argv);
     TQtEventLoop loop;
     TMainThreadQueue queue;
-    TMainForm form(loop, queue, BridgeOptions(Options));
-    return Run(Options, signals, loop, queue, form.Bridge(), form, [&form] {
+    TMainForm form(loop, queue, BridgeOptions(Options, dataDir));
+    return Run(Options, dataDir, signals, loop, queue, form.Bridge(), form, [&form] {
       form.FormCreate();
       form.show();
     });
@@ -164,12 +197,12 @@ int RunTenvarra(const TAppOptions& Options, int argc, char** argv) {
   TQtEventLoop loop;
   TMainThreadQueue queue;
   THeadlessUI ui(Options.LearnLoco, Options.LearnSolenoid);
-  TBridge bridge(loop, queue, ui, BridgeOptions(Options));
+  TBridge bridge(loop, queue, ui, BridgeOptions(Options, dataDir));
   ui.OnClose = [&bridge] {
     if (bridge.FormCloseQuery()) QCoreApplication::quit();
   };
   THeadlessCommands commands(loop, STDIN_FILENO, bridge, ui);
-  return Run(Options, signals, loop, queue, bridge, ui, [&bridge] { bridge.FormCreate(); });
+  return Run(Options, dataDir, signals, loop, queue, bridge, ui, [&bridge] { bridge.FormCreate(); });
 }
 
 }  // namespace tenvarra

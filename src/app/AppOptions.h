@@ -9,7 +9,7 @@ namespace tenvarra {
 
 struct TAppOptions {
   bool Headless = false;
-  // Empty: the executable's directory.
+  // Empty: chosen by ChooseDataDir (shell/DataDir.h).
   std::string DataDir;
   // Empty: the default port directory.
   std::string PortDir;

@@ -21,7 +21,7 @@ TBridge::TBridge(TEventLoop& Loop, TMainThreadQueue& Queue, TBridgeUI& UI, TBrid
       FQueue(Queue),
       FUI(UI),
       FOptions(std::move(Options)),
-      FStoreFile(StoreFilePath()),
+      FStoreFile(FOptions.DataDir.empty() ? StoreFileName : FOptions.DataDir + "/" + StoreFileName),
       FLogFile(FOptions.DataDir, LogFileNameOfTick(TickCount32(TickCountMs()))),
       FEngine(std::make_unique<TTenvarra>(*this)),
       FClient(std::make_unique<TMoBaSRCPClient>(Queue)) {
@@ -93,12 +93,6 @@ void TBridge::FormCreate() {
   FClient->SetHost(FStore.Settings.Host);
   FClient->SetPort(FStore.Settings.Port);
   ProvidePort();
-}
-
-std::string TBridge::StoreFilePath() const {
-  const std::string& dir = FOptions.DataDir;
-  if (dir.empty()) return StoreFileName;
-  return dir.back() == '/' ? dir + StoreFileName : dir + "/" + StoreFileName;
 }
 
 int32_t TBridge::FindFreeComNumber() const {

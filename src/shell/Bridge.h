@@ -118,7 +118,7 @@ public:
   const std::string& PortError() const { return FPortError; }
   const std::string& LogFileName() const { return FLogFile.Name(); }
   std::string LogFilePath() const { return FLogFile.Path(); }
-  std::string StoreFilePath() const;
+  const std::string& StoreFilePath() const { return FStoreFile.FileName(); }
   int32_t& SolLearnIndex() { return FSolLearnIndex; }
 
   TDeviceStore& Store() { return FStore; }
@@ -164,7 +164,6 @@ private:
 
   std::string FVersion;
   TDeviceStore FStore;
-  // loco.dat, which remembers a failed load so no save replaces it unseen.
   TStoreFile FStoreFile;
   TLogFile FLogFile;
   bool FLogActive = false;

@@ -3,7 +3,6 @@
 #include "client/Client.h"
 #include "shell/Bridge.h"
 #include "shell/GeneralSetup.h"
-#include "shell/StoreFile.h"
 
 namespace tenvarra {
 

@@ -108,43 +108,51 @@ std::string TSimCommands::Command(TSimSession& Session, const TWords& Words) {
     uint16_t MinWords, MaxWords;
     THandler Handler;
   };
+  // Each row: group, command, fewest and most words, handler.
+  using C = TSimCommands;
   static constexpr TRow rows[] = {
-      {dgLoco, mkInit, 5, 8, &TSimCommands::InitLoco},  // INIT <bus> GL <addr> <protocol> [<version>] [<steps> <functions>]
-      {dgLoco, mkSet, 8, AnyLength, &TSimCommands::SetLoco},  // SET <bus> GL <addr> <drivemode> <V> <V_max> <f0> [<f1> ... <fn>]
-      {dgLoco, mkCheck, 8, AnyLength, &TSimCommands::SetLoco},  // CHECK, as SET
-      {dgLoco, mkGet, 4, 4, &TSimCommands::GetLoco},             // GET <bus> GL <addr>
-      {dgLoco, mkTerm, 4, 4, &TSimCommands::TermLoco},           // TERM <bus> GL <addr>
-      {dgAccessoire, mkInit, 5, 5, &TSimCommands::InitAccessory},  // INIT <bus> GA <addr> <protocol>
-      {dgAccessoire, mkSet, 7, 7, &TSimCommands::SetAccessory},  // SET <bus> GA <addr> <port> <value> <delay>
-      {dgAccessoire, mkCheck, 7, 7, &TSimCommands::SetAccessory},  // CHECK, as SET
-      {dgAccessoire, mkGet, 5, 5, &TSimCommands::GetAccessory},    // GET <bus> GA <addr> <port>
-      {dgAccessoire, mkTerm, 4, 4, &TSimCommands::TermAccessory},  // TERM <bus> GA <addr>
-      {dgFeedback, mkInit, 3, AnyLength, &TSimCommands::Announce},  // INIT <bus> FB [<text>]
-      {dgFeedback, mkSet, 5, 5, &TSimCommands::SetContact},         // SET <bus> FB <addr> <value>
-      {dgFeedback, mkGet, 4, 4, &TSimCommands::GetContact},         // GET <bus> FB <addr>
-      {dgFeedback, mkTerm, 3, 3, &TSimCommands::Announce},          // TERM <bus> FB
-      {dgPower, mkInit, 3, 3, &TSimCommands::Announce},             // INIT <bus> POWER
-      {dgPower, mkSet, 4, AnyLength, &TSimCommands::SetPower},      // SET <bus> POWER ON|OFF [<text>]
-      {dgPower, mkCheck, 4, AnyLength, &TSimCommands::SetPower},    // CHECK, as SET
-      {dgPower, mkGet, 3, 3, &TSimCommands::GetPower},              // GET <bus> POWER
-      {dgPower, mkTerm, 3, 3, &TSimCommands::Announce},             // TERM <bus> POWER
-      {dgDescription, mkGet, 3, 5, &TSimCommands::GetDescription},  // GET <bus> DESCRIPTION [<group> <addr>]
-      {dgSession, mkGet, 4, 4, &TSimCommands::GetSession},          // GET 0 SESSION <id>
-      {dgSession, mkTerm, 3, 4, &TSimCommands::TermSession},        // TERM 0 SESSION [<id>]
-      {dgServer, mkGet, 3, 3, &TSimCommands::GetServer},            // GET 0 SERVER
-      {dgServer, mkReset, 3, 3, &TSimCommands::ResetServer},        // RESET 0 SERVER
-      {dgServer, mkTerm, 3, 3, &TSimCommands::TermServer},          // TERM 0 SERVER
-      {dgTime, mkInit, 5, 5, &TSimCommands::InitTime},              // INIT 0 TIME <fx> <fy>
-      {dgTime, mkSet, 7, 7, &TSimCommands::SetTime},                // SET 0 TIME <julianday> <hour> <minute> <second>
-      {dgTime, mkCheck, 7, 7, &TSimCommands::SetTime},              // CHECK, as SET
-      {dgTime, mkGet, 3, 3, &TSimCommands::GetTime},                // GET 0 TIME
-      {dgTime, mkTerm, 3, 3, &TSimCommands::TermTime},              // TERM 0 TIME
+      // INIT <bus> GL <addr> <protocol> [<version>] [<steps> <functions>]
+      {dgLoco, mkInit, 5, 8, &C::InitLoco},
+      // SET|CHECK <bus> GL <addr> <drivemode> <V> <V_max> <f0> [<f1> ... <fn>]
+      {dgLoco, mkSet, 8, AnyLength, &C::SetLoco},
+      {dgLoco, mkCheck, 8, AnyLength, &C::SetLoco},
+      {dgLoco, mkGet, 4, 4, &C::GetLoco},    // GET <bus> GL <addr>
+      {dgLoco, mkTerm, 4, 4, &C::TermLoco},  // TERM <bus> GL <addr>
+      {dgAccessoire, mkInit, 5, 5, &C::InitAccessory},  // INIT <bus> GA <addr> <protocol>
+      // SET|CHECK <bus> GA <addr> <port> <value> <delay>
+      {dgAccessoire, mkSet, 7, 7, &C::SetAccessory},
+      {dgAccessoire, mkCheck, 7, 7, &C::SetAccessory},
+      {dgAccessoire, mkGet, 5, 5, &C::GetAccessory},    // GET <bus> GA <addr> <port>
+      {dgAccessoire, mkTerm, 4, 4, &C::TermAccessory},  // TERM <bus> GA <addr>
+      {dgFeedback, mkInit, 3, AnyLength, &C::Announce},  // INIT <bus> FB [<text>]
+      {dgFeedback, mkSet, 5, 5, &C::SetContact},         // SET <bus> FB <addr> <value>
+      {dgFeedback, mkGet, 4, 4, &C::GetContact},         // GET <bus> FB <addr>
+      {dgFeedback, mkTerm, 3, 3, &C::Announce},          // TERM <bus> FB
+      {dgPower, mkInit, 3, 3, &C::Announce},             // INIT <bus> POWER
+      // SET|CHECK <bus> POWER ON|OFF [<text>]
+      {dgPower, mkSet, 4, AnyLength, &C::SetPower},
+      {dgPower, mkCheck, 4, AnyLength, &C::SetPower},
+      {dgPower, mkGet, 3, 3, &C::GetPower},   // GET <bus> POWER
+      {dgPower, mkTerm, 3, 3, &C::Announce},  // TERM <bus> POWER
+      {dgDescription, mkGet, 3, 5, &C::GetDescription},  // GET <bus> DESCRIPTION [<group> <addr>]
+      {dgSession, mkGet, 4, 4, &C::GetSession},    // GET 0 SESSION <id>
+      {dgSession, mkTerm, 3, 4, &C::TermSession},  // TERM 0 SESSION [<id>]
+      {dgServer, mkGet, 3, 3, &C::GetServer},      // GET 0 SERVER
+      {dgServer, mkReset, 3, 3, &C::ResetServer},  // RESET 0 SERVER
+      {dgServer, mkTerm, 3, 3, &C::TermServer},    // TERM 0 SERVER
+      {dgTime, mkInit, 5, 5, &C::InitTime},        // INIT 0 TIME <fx> <fy>
+      // SET|CHECK 0 TIME <julianday> <hour> <minute> <second>
+      {dgTime, mkSet, 7, 7, &C::SetTime},
+      {dgTime, mkCheck, 7, 7, &C::SetTime},
+      {dgTime, mkGet, 3, 3, &C::GetTime},    // GET 0 TIME
+      {dgTime, mkTerm, 3, 3, &C::TermTime},  // TERM 0 TIME
   };
 
   const TSRCPMessageKind kind = CommandKind(Words[0]);
   if (kind == mkNone || kind == mkGo) return Fail(mkErrUnknownCommand);
-  if (kind == mkSet && Words.size() > 1 && (Words[1] == "PROTOCOL" || Words[1] == "CONNECTIONMODE"))
-    return Fail(mkErrUnknownCommand);  // the handshake is over
+  const bool handshake =
+      Words.size() > 1 && (Words[1] == "PROTOCOL" || Words[1] == "CONNECTIONMODE");
+  if (kind == mkSet && handshake) return Fail(mkErrUnknownCommand);  // the handshake is over
   if (Words.size() < 3) return Fail(mkErrListTooShort);
   int32_t number;
   if (!Number(Words[1], 0, AnyNumber, number)) return Fail(mkErrWrongValue);

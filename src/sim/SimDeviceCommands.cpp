@@ -142,11 +142,10 @@ std::string TSimCommands::SetContact(TRequest& R) {
   return Ok();
 }
 
-// GET <bus> FB <addr>
+// GET <bus> FB <addr>: a contact beyond the bus has no data.
 std::string TSimCommands::GetContact(TRequest& R) {
   int32_t address;
-  if (!Number(R.Words[3], std::numeric_limits<int32_t>::min(), AnyNumber, address))
-    return Fail(mkErrWrongValue);
+  if (!Number(R.Words[3], 0, AnyNumber, address)) return Fail(mkErrWrongValue);
   if (address < 1 || address > R.Bus.MaxAddress) return Fail(mkErrNoData);
   return FLayout.ContactLine(address);
 }

@@ -173,7 +173,8 @@ void TSimLayout::ScheduleMinute() {
 
 void TSimLayout::MinuteReached(uint64_t Changes) {
   if (Changes != FClockChanges) return;
-  FReport(TimeLine(mkInfoState));
+  // The minute that has begun, whatever seconds a late timer let pass since.
+  FReport(TimeLine(mkInfoState, true));
   ScheduleMinute();
 }
 
@@ -253,7 +254,7 @@ std::string TSimLayout::PowerLine(const TSimBus& Bus) {
   return FLines.Finish();
 }
 
-std::string TSimLayout::TimeLine(TSRCPMessageKind Kind) {
+std::string TSimLayout::TimeLine(TSRCPMessageKind Kind, bool WholeMinute) {
   TSRCPDeviceTime& record = FLines.Begin(dgTime, Kind, FLines.NextStamp(), 0).Time();
   if (Kind == mkInfoInit) {
     record.TimeFx = FClock.Fx();
@@ -263,7 +264,7 @@ std::string TSimLayout::TimeLine(TSRCPMessageKind Kind) {
     record.JulianDay = now.JulianDay;
     record.Hour = now.Hour;
     record.Minute = now.Minute;
-    record.Second = now.Second;
+    record.Second = WholeMinute ? 0 : now.Second;
   }
   return FLines.Finish();
 }

@@ -109,7 +109,7 @@ public:
                             int32_t Port = -1);
   std::string ContactLine(int32_t Address);
   std::string PowerLine(const TSimBus& Bus);
-  std::string TimeLine(TSRCPMessageKind Kind);
+  std::string TimeLine(TSRCPMessageKind Kind, bool WholeMinute = false);
   // What a new information session is told: every bus's description, then
   // every bus's devices with their INIT data and state.
   void Snapshot(std::vector<std::string>& Lines);

@@ -32,7 +32,8 @@ int Listen(const std::string& Address, int Port) {
     // A restart must not wait for the last run's connections to time out.
     const int on = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    const bool ok = ::bind(fd, found->ai_addr, found->ai_addrlen) == 0 && ::listen(fd, SOMAXCONN) == 0;
+    const bool ok =
+        ::bind(fd, found->ai_addr, found->ai_addrlen) == 0 && ::listen(fd, SOMAXCONN) == 0;
     error = errno;
     if (!ok) ::close(fd);
     if (ok) {
@@ -48,7 +49,8 @@ int BoundPort(int Fd) {
   sockaddr_storage address{};
   socklen_t length = sizeof address;
   if (::getsockname(Fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) return 0;
-  if (address.ss_family == AF_INET6) return ntohs(reinterpret_cast<sockaddr_in6&>(address).sin6_port);
+  if (address.ss_family == AF_INET6)
+    return ntohs(reinterpret_cast<sockaddr_in6&>(address).sin6_port);
   return ntohs(reinterpret_cast<sockaddr_in&>(address).sin_port);
 }
 

@@ -68,8 +68,8 @@ void TSimSessions::Settle() {
 
 void TSimSessions::Watch(TSimSession& Session) {
   // A closing session reads nothing more, so further input must not wake the loop.
-  const uint32_t wanted =
-      (Session.Closing() ? 0u : uint32_t{EPOLLIN}) | (Session.OutputPending() ? uint32_t{EPOLLOUT} : 0u);
+  const uint32_t wanted = (Session.Closing() ? 0u : uint32_t{EPOLLIN}) |
+                          (Session.OutputPending() ? uint32_t{EPOLLOUT} : 0u);
   if (wanted == Session.Watched) return;
   epoll_event event{};
   event.events = Session.Watched = wanted;

@@ -59,15 +59,9 @@ public:
   TTenvarraProcess(const TTenvarraProcess&) = delete;
   TTenvarraProcess& operator=(const TTenvarraProcess&) = delete;
 
-  pid_t Pid() const { return FPid; }
-
   void Command(const std::string& Line) const {
     const std::string data = Line + "\n";
     [[maybe_unused]] const ssize_t n = ::write(FIn, data.data(), data.size());
-  }
-  void CloseInput() {
-    if (FIn >= 0) ::close(FIn);
-    FIn = -1;
   }
 
   // Waits for a standard output / error line equal to Line (or, with a
@@ -82,7 +76,6 @@ public:
   Strings OutSinceMatch() const { return Strings(FOut.Lines.begin() + FOut.Matched, FOut.Lines.end()); }
   // Moves the match position of standard output to its end.
   void SkipOut() { FOut.Matched = FOut.Lines.size(); }
-  void SkipErr() { FErr.Matched = FErr.Lines.size(); }
 
   // The exit status once the program has ended within TimeoutMs; none else.
   std::optional<int> WaitExit(int TimeoutMs = WaitMs) {

@@ -17,6 +17,7 @@
 #include "platform/PollLoop.h"
 #include "serialport/VSPort.h"
 #include "shell/Bridge.h"
+#include "shell/GeneralSetup.h"
 #include "shell/TestBridgeUI.h"
 #include "srcp/ScriptedServer.h"
 
@@ -123,6 +124,25 @@ TEST_F(TBridgeTest, ExitSavesFirstAndAFailedSaveKeepsTheProgramOpen) {
   lost.Exit1Click();
   EXPECT_EQ(lostUI.Closes, 0);
   EXPECT_EQ(lostUI.Messages.size(), 1u);
+}
+
+TEST_F(TBridgeTest, TheGeneralSetupsSaveWritesLocoDatAndAimsTheClientOnlyWhenEveryFieldIsGood) {
+  TTestBridgeUI ui;
+  auto bridge = MakeBridge(ui);
+  TGeneralSetupFields fields = GeneralSetupFields(bridge->Settings());
+  fields.Host = "layout.local";
+  fields.Port = "4303";
+  bridge->GeneralSetupSave(fields);
+  EXPECT_EQ(bridge->SRCPCl1().Host(), "layout.local");
+  EXPECT_EQ(bridge->SRCPCl1().Port(), 4303);
+  EXPECT_EQ(Data.Read("loco.dat").rfind("layout.local\r\n4303\r\n", 0), 0u);
+
+  fields.Host = "other.local";
+  fields.Port = "43o3";
+  EXPECT_THROW(bridge->GeneralSetupSave(fields), EGeneralSetupError);
+  EXPECT_EQ(bridge->Settings().Host, "other.local");  // taken before the bad field
+  EXPECT_EQ(bridge->SRCPCl1().Host(), "layout.local");
+  EXPECT_EQ(Data.Read("loco.dat").rfind("layout.local\r\n", 0), 0u);
 }
 
 // The server announces buses 1 and 3 only: list positions 0 and 1.

@@ -1,0 +1,138 @@
+// What a server must survive: clients that vanish mid-line, send endless
+// lines, never read, or come a hundred at once; a port that is taken; and
+// being stopped with clients connected.
+
+#include <stdexcept>
+
+#include "SimFixture.h"
+
+namespace tenvarra::test {
+namespace {
+
+using SimRobustness = TSimTest;
+
+TEST_F(SimRobustness, AClientLeavingInTheMiddleOfALineChangesNothing) {
+  auto leaving = Connect("COMMAND");  // 3
+  ASSERT_TRUE(leaving->SendRaw("SET 1 POWER ON\nSET 2 POWER O"));
+  leaving.reset();
+  const Strings expected = {"101 INFO 0 SESSION 3 COMMAND", "100 INFO 1 POWER ON",
+                            "102 INFO 0 SESSION 3"};
+  EXPECT_EQ(Info->ReadThrough(expected.back()), expected);
+  EXPECT_EQ(Cmd->Ask("GET 2 POWER"), "100 INFO 2 POWER OFF");
+  EXPECT_EQ(ReportsSoFar(*Info), Strings{});
+}
+
+TEST_F(SimRobustness, ALineOver64KiBIsRefusedAndItsClientDropped) {
+  // The longest line taken: SET POWER ignores its text.
+  const std::string longest = "SET 1 POWER ON " + std::string(64 * 1024 - 15, 'x');
+  EXPECT_EQ(Cmd->Ask(longest), Ok);
+  auto greedy = Connect("COMMAND");
+  ASSERT_TRUE(greedy->Send(longest + "x"));
+  EXPECT_EQ(greedy->Next(), TooLong);
+  EXPECT_TRUE(greedy->WaitClosed());
+  auto endless = Connect("COMMAND");  // a line end never comes
+  endless->SendRaw(std::string(200 * 1024, 'x'));
+  EXPECT_TRUE(endless->WaitClosed());
+  EXPECT_EQ(Cmd->Ask("GET 1 POWER"), "100 INFO 1 POWER ON");
+}
+
+TEST(SimStalledClient, IsDroppedWhileTheOthersAreServed) {
+  TSimOptions options;
+  options.Port = 0;
+  options.MaxOutputBytes = 64 * 1024;
+  TSimServer server(options);
+  server.Start();
+  TSimClient cmd(server.Port()), reader(server.Port()), stalled(server.Port(), 4096);
+  ASSERT_EQ(cmd.Handshake("COMMAND"), 1);
+  ASSERT_EQ(reader.Handshake("INFO"), 2);
+  ASSERT_EQ(stalled.Handshake("INFO"), 3);
+  ASSERT_EQ(reader.ReadThrough("101 INFO 0 SESSION 3 INFO").back(), "101 INFO 0 SESSION 3 INFO");
+  ASSERT_EQ(cmd.Ask("INIT 3 GL 300 N 2 128 255"), Ok);
+  ASSERT_EQ(reader.Next(), "101 INFO 3 GL 300 N 2 128 255");
+  std::string functions;
+  for (int i = 0; i < 255; ++i) functions += i % 2 ? " 1" : " 0";
+  const std::string set = "SET 3 GL 300 1 5 128" + functions;
+  const std::string report = "100 INFO 3 GL 300 1 5 128" + functions;
+  constexpr int Batch = 50;
+  std::string batch;
+  for (int i = 0; i < Batch; ++i) batch += set + "\n";
+  // Each round owes the stalled client 26 KB more, until it is dropped and
+  // its end announced; the reader and the command session are served in full.
+  bool dropped = false;
+  int rounds = 0;
+  while (!dropped && rounds++ < 400) {
+    ASSERT_TRUE(cmd.SendRaw(batch));
+    for (int i = 0; i < Batch; ++i) ASSERT_EQ(cmd.Next(), Ok);
+    for (int i = 0; i < Batch; ++i) {
+      std::string line = reader.Next();
+      if (line == "102 INFO 0 SESSION 3" && !dropped) {
+        dropped = true;
+        line = reader.Next();
+      }
+      ASSERT_EQ(line, report);
+    }
+  }
+  EXPECT_TRUE(dropped) << rounds << " rounds";
+  EXPECT_TRUE(stalled.WaitClosed());
+  EXPECT_EQ(cmd.Ask("GET 8 POWER"), "100 INFO 8 POWER OFF");
+}
+
+TEST(SimManyClients, AHundredAtOnceAreAllServed) {
+  TSimOptions options;
+  options.Port = 0;
+  TSimServer server(options);
+  server.Start();
+  constexpr int Pairs = 50;
+  std::vector<std::unique_ptr<TSimClient>> commands, infos;
+  for (int i = 0; i < Pairs; ++i) {
+    commands.push_back(std::make_unique<TSimClient>(server.Port()));
+    infos.push_back(std::make_unique<TSimClient>(server.Port()));
+  }
+  // Every handshake goes out before any reply is read.
+  const std::string handshake = "SET PROTOCOL SRCP 0.8.2\nSET CONNECTIONMODE SRCP ";
+  for (int i = 0; i < Pairs; ++i) {
+    ASSERT_TRUE(infos[i]->SendRaw(handshake + "INFO\nGO\n"));
+    ASSERT_TRUE(commands[i]->SendRaw(handshake + "COMMAND\nGO\n"));
+  }
+  for (auto* group : {&infos, &commands})
+    for (auto& client : *group) {
+      ASSERT_TRUE(client->ReadLine());  // the welcome
+      ASSERT_EQ(client->Next(), "201 OK PROTOCOL SRCP");
+      ASSERT_EQ(client->Next(), "202 OK CONNECTIONMODE");
+      ASSERT_EQ(client->Next().rfind("200 OK GO ", 0), 0u);
+    }
+  for (int i = 0; i < Pairs; ++i)
+    ASSERT_TRUE(commands[i]->Send("SET 8 FB " + std::to_string(i + 1) + " 1"));
+  for (auto& client : commands) EXPECT_EQ(client->Next(), Ok);
+  // Each information session learns of all 50 contacts, in whatever order they came.
+  for (auto& client : infos) {
+    int contacts = 0;
+    for (std::optional<std::string> line; contacts < Pairs && (line = client->ReadLine());)
+      contacts += TSimClient::Body(*line).rfind("100 INFO 8 FB ", 0) == 0;
+    EXPECT_EQ(contacts, Pairs);
+  }
+}
+
+TEST(SimServerLife, APortInUseIsAClearErrorAndStopClosesEveryClient) {
+  TSimOptions options;
+  options.Port = 0;
+  TSimServer first(options);
+  first.Start();
+  options.Port = first.Port();
+  TSimServer second(options);
+  try {
+    second.Start();
+    ADD_FAILURE() << "the second server started on a taken port";
+  } catch (const std::runtime_error& error) {
+    EXPECT_NE(std::string(error.what()).find("127.0.0.1:" + std::to_string(first.Port())),
+              std::string::npos)
+        << error.what();
+  }
+  TSimClient client(first.Port());
+  ASSERT_EQ(client.Handshake("INFO"), 1);
+  first.Stop();
+  EXPECT_TRUE(client.WaitClosed());
+}
+
+}  // namespace
+}  // namespace tenvarra::test
