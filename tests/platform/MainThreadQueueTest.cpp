@@ -9,10 +9,12 @@
 #include <thread>
 #include <vector>
 
+#include "common/Wait.h"
+
 namespace tenvarra {
 namespace {
 
-constexpr int WaitLimitMs = 5000;
+using test::WaitLimitMs;
 
 bool WakeFdReadable(const TMainThreadQueue& queue, int timeoutMs = 0) {
   pollfd p{queue.WakeFd(), POLLIN, 0};

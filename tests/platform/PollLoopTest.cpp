@@ -2,29 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <vector>
 
-#include "platform/UniqueFd.h"
+#include "common/Pipe.h"
 
 namespace tenvarra {
 namespace {
 
-struct TPipe {
-  TUniqueFd Read, Write;
-  TPipe() {
-    int fds[2];
-    EXPECT_EQ(::pipe(fds), 0);
-    Read.Reset(fds[0]);
-    Write.Reset(fds[1]);
-    EXPECT_EQ(::write(fds[1], "x", 1), 1);  // readable from the start
-  }
-};
+using test::TPipe;
 
 TEST(PollLoopTest, WatchesFollowTheirEventsAndAWatchForNothingIsNotPolledEvenOnHangUp) {
   TPollLoop loop;
-  TPipe pipe;
+  TPipe pipe{true};
   std::vector<unsigned> ready;
   const TWatchId reader = loop.Watch(pipe.Read.Get(), ioRead, [&](int, unsigned r) { ready.push_back(r); });
   const TWatchId writer = loop.Watch(pipe.Write.Get(), ioRead | ioWrite, [&](int, unsigned r) { ready.push_back(r); });
@@ -65,7 +54,7 @@ TEST(PollLoopTest, TimersFireOnceOrRepeatUntilStoppedAndEndAWaitWithoutLimit) {
 
 TEST(PollLoopTest, CallbacksMayRemoveWatchesAndRunTheLoopAgainFromInside) {
   TPollLoop loop;
-  TPipe first, second;
+  TPipe first{true}, second{true};
   int firstCalls = 0, secondCalls = 0, nestedRuns = -1;
   TWatchId firstWatch = 0, secondWatch = 0;
   firstWatch = loop.Watch(first.Read.Get(), ioRead, [&](int, unsigned) {

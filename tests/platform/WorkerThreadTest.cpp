@@ -8,10 +8,12 @@
 #include <stdexcept>
 #include <unistd.h>
 
+#include "common/Wait.h"
+
 namespace tenvarra {
 namespace {
 
-constexpr int WaitLimitMs = 5000;
+using test::WaitLimitMs;
 
 // Waits until a call is queued (or a worker woke the queue), then quietens
 // the descriptor again so the next call can be seen.

@@ -6,18 +6,17 @@
 #include <QDeadlineTimer>
 #include <QEventLoop>
 
-#include <unistd.h>
-
 #include <functional>
-#include <stdexcept>
 #include <vector>
 
-#include "platform/UniqueFd.h"
+#include "common/Pipe.h"
+#include "common/Wait.h"
 
 namespace tenvarra {
 namespace {
 
-constexpr int WaitLimitMs = 5000;
+using test::TPipe;
+using test::WaitLimitMs;
 
 // Runs Qt's loop until Done holds or the limit has passed.
 bool RunUntil(const std::function<bool()>& Done, int LimitMs = WaitLimitMs) {
@@ -26,21 +25,6 @@ bool RunUntil(const std::function<bool()>& Done, int LimitMs = WaitLimitMs) {
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
   return Done();
 }
-
-struct TPipe {
-  TUniqueFd Read, Write;
-  TPipe() {
-    int fds[2];
-    if (::pipe(fds) != 0) throw std::runtime_error("pipe");
-    Read.Reset(fds[0]);
-    Write.Reset(fds[1]);
-  }
-  void Put() const { ASSERT_EQ(::write(Write.Get(), "x", 1), 1); }
-  void Take() const {
-    char c;
-    ASSERT_EQ(::read(Read.Get(), &c, 1), 1);
-  }
-};
 
 class QtEventLoopTest : public ::testing::Test {
 protected:

@@ -14,12 +14,11 @@
 
 #include <gtest/gtest.h>
 
+#include "common/Wait.h"
 #include "platform/PollLoop.h"
 #include "platform/UniqueFd.h"
 
 namespace tenvarra::test {
-
-constexpr int WaitLimitMs = 5000;
 
 class TPtyApp {
 public:

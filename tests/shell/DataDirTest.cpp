@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 
 #include <set>
+#include <string>
+#include <vector>
 
 #include "common/TempDir.h"
 
@@ -12,46 +14,48 @@ namespace {
 
 using test::TTempDir;
 
-// Inputs whose writable directories are exactly those listed; every
-// directory asked about is recorded.
-struct TFakeInputs {
-  std::set<std::string> WritableDirs;
-  std::vector<std::string> Asked;
-
-  TDataDirInputs Make(const std::string& ExeDir) {
+TEST(DataDirTest, ChoiceFollowsCommandLineProgramDirectoryAndUserDirectory) {
+  using enum TDataDirSource;
+  struct TCase {
+    const char* Name;
+    std::set<std::string> Writable;
+    std::string ExeDir, Explicit, XdgDataHome, Home;
+    TDataDirChoice Expected;
+  };
+  const std::string build = "/home/ann/src/tenvarra/build/plain/src/app";
+  const TCase cases[] = {
+      {"writable program directory", {build}, build, "", "/home/ann/.data", "/home/ann", {build, dsExecutable}},
+      {"read-only program directory", {}, "/opt/tenvarra/bin", "", "/home/ann/.data", "/home/ann",
+       {"/home/ann/.data/tenvarra", dsUser}},
+      {"no XDG_DATA_HOME", {}, "/opt/tenvarra/bin", "", "", "/home/ann", {"/home/ann/.local/share/tenvarra", dsUser}},
+      // Root may write /usr/bin; loco.dat still does not belong there.
+      {"installed bin directory", {"/usr/bin"}, "/usr/bin/", "", "/home/ann/.data", "/home/ann",
+       {"/home/ann/.data/tenvarra", dsUser}},
+      {"--data-dir", {"/home/ann/build"}, "/home/ann/build", "/srv/layout", "/home/ann/.data", "/home/ann",
+       {"/srv/layout", dsCommandLine}},
+      {"--data-dir over /usr/bin", {}, "/usr/bin", "/srv/layout", "/home/ann/.data", "/home/ann",
+       {"/srv/layout", dsCommandLine}},
+      {"no home at all", {}, "/opt/tenvarra/bin", "", "", "", {"/opt/tenvarra/bin", dsExecutable}},
+  };
+  for (const TCase& c : cases) {
+    std::vector<std::string> asked;
     TDataDirInputs inputs;
-    inputs.ExecutableDir = ExeDir;
+    inputs.ExecutableDir = c.ExeDir;
     inputs.InstalledBinDir = "/usr/bin";
-    inputs.XdgDataHome = "/home/ann/.data";
-    inputs.Home = "/home/ann";
-    inputs.Writable = [this](const std::string& Dir) {
-      Asked.push_back(Dir);
-      return WritableDirs.count(Dir) > 0;
+    inputs.Explicit = c.Explicit;
+    inputs.XdgDataHome = c.XdgDataHome;
+    inputs.Home = c.Home;
+    inputs.Writable = [&](const std::string& Dir) {
+      asked.push_back(Dir);
+      return c.Writable.count(Dir) > 0;
     };
-    return inputs;
+    const TDataDirChoice choice = ChooseDataDir(inputs);
+    EXPECT_EQ(choice.Dir, c.Expected.Dir) << c.Name;
+    EXPECT_EQ(choice.Source, c.Expected.Source) << c.Name;
+    // Only the program directory is ever asked about, and not at all with --data-dir.
+    if (!c.Explicit.empty()) { EXPECT_TRUE(asked.empty()) << c.Name; }
+    if (c.ExeDir == "/opt/tenvarra/bin") { EXPECT_EQ(asked, std::vector<std::string>{c.ExeDir}) << c.Name; }
   }
-};
-
-TEST(DataDirTest, AWritableProgramDirectoryKeepsTheData) {
-  TFakeInputs fake{{"/home/ann/src/tenvarra/build/plain/src/app"}, {}};
-  const TDataDirChoice choice = ChooseDataDir(fake.Make("/home/ann/src/tenvarra/build/plain/src/app"));
-  EXPECT_EQ(choice.Dir, "/home/ann/src/tenvarra/build/plain/src/app");
-  EXPECT_EQ(choice.Source, TDataDirSource::dsExecutable);
-}
-
-TEST(DataDirTest, AReadOnlyProgramDirectoryGivesTheXdgDataHome) {
-  TFakeInputs fake;
-  const TDataDirChoice choice = ChooseDataDir(fake.Make("/opt/tenvarra/bin"));
-  EXPECT_EQ(choice.Dir, "/home/ann/.data/tenvarra");
-  EXPECT_EQ(choice.Source, TDataDirSource::dsUser);
-  EXPECT_EQ(fake.Asked, std::vector<std::string>{"/opt/tenvarra/bin"});
-}
-
-TEST(DataDirTest, WithoutXdgDataHomeTheHomeLocalShareIsUsed) {
-  TFakeInputs fake;
-  TDataDirInputs inputs = fake.Make("/opt/tenvarra/bin");
-  inputs.XdgDataHome.clear();
-  EXPECT_EQ(ChooseDataDir(inputs).Dir, "/home/ann/.local/share/tenvarra");
 }
 
 TEST(DataDirTest, ARelativeXdgDataHomeIsIgnored) {
@@ -60,33 +64,6 @@ TEST(DataDirTest, ARelativeXdgDataHomeIsIgnored) {
   EXPECT_EQ(UserDataDir("", "/home/ann/"), "/home/ann/.local/share/tenvarra");
   EXPECT_EQ(UserDataDir("", "/"), "/.local/share/tenvarra");
   EXPECT_EQ(UserDataDir("", ""), "");
-}
-
-TEST(DataDirTest, TheInstalledBinDirectoryIsNeverUsedEvenWhenWritable) {
-  // Root may write /usr/bin; loco.dat still does not belong there.
-  TFakeInputs fake{{"/usr/bin"}, {}};
-  const TDataDirChoice choice = ChooseDataDir(fake.Make("/usr/bin/"));
-  EXPECT_EQ(choice.Dir, "/home/ann/.data/tenvarra");
-  EXPECT_EQ(choice.Source, TDataDirSource::dsUser);
-}
-
-TEST(DataDirTest, DataDirOnTheCommandLineAlwaysWins) {
-  TFakeInputs fake{{"/home/ann/build"}, {}};
-  TDataDirInputs inputs = fake.Make("/home/ann/build");
-  inputs.Explicit = "/srv/layout";
-  EXPECT_EQ(ChooseDataDir(inputs).Dir, "/srv/layout");
-  EXPECT_EQ(ChooseDataDir(inputs).Source, TDataDirSource::dsCommandLine);
-  inputs.ExecutableDir = "/usr/bin";
-  EXPECT_EQ(ChooseDataDir(inputs).Dir, "/srv/layout");
-  EXPECT_TRUE(fake.Asked.empty());
-}
-
-TEST(DataDirTest, WithoutAnyHomeTheProgramDirectoryStays) {
-  TFakeInputs fake;
-  TDataDirInputs inputs = fake.Make("/opt/tenvarra/bin");
-  inputs.XdgDataHome.clear();
-  inputs.Home.clear();
-  EXPECT_EQ(ChooseDataDir(inputs).Dir, "/opt/tenvarra/bin");
 }
 
 TEST(DataDirTest, TheLogLineSaysWhichDirectoryAndWhy) {

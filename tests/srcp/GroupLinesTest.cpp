@@ -22,7 +22,7 @@ protected:
   }
 };
 
-TEST_F(GroupLinesTest, LocoAndAccessory) {
+TEST_F(GroupLinesTest, LocoAccessoryFeedbackAndTime) {
   TSRCPCustomLoco loco;
   Bind(loco, 1);
   loco.SetAddress(3);
@@ -45,9 +45,6 @@ TEST_F(GroupLinesTest, LocoAndAccessory) {
   accessory.Value = 1;
   Answer("SET 1 GA 12 0 1 200", "5.200 200 OK");
   EXPECT_TRUE(accessory.SendSet());
-}
-
-TEST_F(GroupLinesTest, FeedbackAndTime) {
   TSRCPCustomFeedback feedback;
   Bind(feedback, 8);
   feedback.InitString = "S88 LPT1 2";
