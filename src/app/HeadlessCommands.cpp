@@ -8,6 +8,7 @@
 
 #include "app/HeadlessUI.h"
 #include "shell/Bridge.h"
+#include "shell/LayoutText.h"
 
 namespace tenvarra {
 
@@ -78,6 +79,10 @@ void THeadlessCommands::OnReadable() {
 void THeadlessCommands::Run(const std::string& Line) {
   const std::string command = Trimmed(Line);
   if (command.empty()) return;
+  if (command == "state") {
+    FUI.Print(LayoutStateLines(FBridge.Layout(), FBridge.PortName()));
+    return;
+  }
   for (const TCommand& known : Commands) {
     if (command == known.Text) {
       (FBridge.*known.Handler)();
@@ -85,7 +90,7 @@ void THeadlessCommands::Run(const std::string& Line) {
     }
   }
   FUI.Note("unknown command: " + command +
-           " (connect, disconnect, power, feedback start, feedback stop, log, clear, exit)");
+           " (connect, disconnect, power, feedback start, feedback stop, log, clear, state, exit)");
 }
 
 }  // namespace tenvarra

@@ -27,6 +27,13 @@ void THeadlessUI::ShowWarning(const std::string& Text) { PutLine(FErr, "message:
 void THeadlessUI::ShowError(const std::string& Text) { PutLine(FErr, "message: " + Text); }
 void THeadlessUI::Note(const std::string& Text) { PutLine(FErr, Text); }
 
+void THeadlessUI::Print(const std::vector<std::string>& Lines) {
+  std::string block;
+  for (const std::string& line : Lines) block += line + "\n";
+  std::fwrite(block.data(), 1, block.size(), FOut);
+  std::fflush(FOut);
+}
+
 void THeadlessUI::SetStatusText(TStatusPanel Panel, const std::string& Text) {
   PutLine(FErr, "status: " + std::to_string(static_cast<int>(Panel)) + " " + Text);
 }

@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "shell/BridgeUI.h"
 
@@ -40,6 +41,9 @@ public:
 
   // A line on standard error, for the front end's own notes.
   void Note(const std::string& Text);
+  // An answer of several lines on standard output, written at once so that
+  // no log line lands in between.
+  void Print(const std::vector<std::string>& Lines);
 
 private:
   std::optional<int32_t> FLocoAnswer;

@@ -19,9 +19,12 @@ public:
   // A contact outside 1 .. ContactCount is ignored.
   void SetContact(int32_t Contact, bool Active) {
     if (Contact < 1 || Contact > ContactCount) return;
-    const auto mask = static_cast<uint8_t>(0x80u >> ((Contact - 1) % 8));
     uint8_t& byte = FBytes[static_cast<std::size_t>((Contact - 1) / 8)];
-    byte = static_cast<uint8_t>(Active ? byte | mask : byte & ~mask);
+    byte = static_cast<uint8_t>(Active ? byte | Mask(Contact) : byte & ~Mask(Contact));
+  }
+  // False for a contact outside 1 .. ContactCount.
+  bool Contact(int32_t Contact) const {
+    return Contact >= 1 && Contact <= ContactCount && (Byte((Contact - 1) / 8) & Mask(Contact)) != 0;
   }
   // 0 for an index outside 0 .. ByteCount - 1.
   uint8_t Byte(int32_t Index) const {
@@ -29,6 +32,8 @@ public:
   }
 
 private:
+  static uint8_t Mask(int32_t Contact) { return static_cast<uint8_t>(0x80u >> ((Contact - 1) % 8)); }
+
   std::array<uint8_t, ByteCount> FBytes{};
 };
 

@@ -49,6 +49,7 @@ public:
   void SetContact(int32_t Contact, bool Active) { FS88State.SetContact(Contact, Active); }
   // The image byte, 0 outside 0 .. 61.
   uint8_t S88Byte(int32_t Index) const { return FS88State.Byte(Index); }
+  const TS88Image& S88State() const { return FS88State; }
 
   bool Autoreset() const { return FAutoreset; }
   bool PowerState() const { return FPowerState; }

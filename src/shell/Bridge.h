@@ -21,6 +21,7 @@
 #include "platform/EventLoop.h"
 #include "shell/BridgeUI.h"
 #include "shell/DeviceStore.h"
+#include "shell/LayoutModel.h"
 #include "shell/LogFile.h"
 #include "shell/StoreFile.h"
 
@@ -125,6 +126,8 @@ public:
   TSettings& Settings() { return FStore.Settings; }
   TMoBaSRCPClient& SRCPCl1() { return *FClient; }
   TTenvarra& Engine() { return *FEngine; }
+  // What the layout view shows; fed by the client's reports and the port.
+  TLayoutModel& Layout() { return *FLayout; }
   // None before ProvidePort succeeded.
   TVSPort* Port() const { return FPort.get(); }
 
@@ -156,6 +159,8 @@ private:
   void SendLocoOnBus(TMoBaAdvancedLoco& Loco, int32_t Number);
   void SetServerPower(bool On);
   void RxChar();
+  // Points the client's reports at the layout model, or (Hooked false) away.
+  void HookLayout(bool Hooked);
 
   TEventLoop& FLoop;
   TMainThreadQueue& FQueue;
@@ -180,6 +185,7 @@ private:
   TTimerId FConnectTimer = 0;
 
   std::unique_ptr<TTenvarra> FEngine;
+  std::unique_ptr<TLayoutModel> FLayout;
   std::unique_ptr<TMoBaSRCPClient> FClient;
   std::string FPortName;
   std::string FPortError;

@@ -112,6 +112,19 @@ TEST_F(TEndToEndTest, SerialCommandsReachTheLayoutAndTheCloseQueryGuardsTheExit)
   ASSERT_TRUE(app.Write({130}));
   EXPECT_EQ(program.ReadPort(app.Fd(), 4), (std::vector<uint8_t>{128, 1, 128, 0}));
 
+  // What the bridge now knows of the layout, as the state command prints it.
+  program.Command("state");
+  ASSERT_TRUE(program.WaitOut("feedback: *"));
+  const Strings& out = program.Out();
+  const auto first = std::find(out.rbegin(), out.rend(), "port: COM1 held by the application");
+  ASSERT_NE(first, out.rend());
+  EXPECT_EQ(Strings(first.base() - 1, out.end()),
+            (Strings{"port: COM1 held by the application", "server: connected",
+                     "power: bus 1 on, bus 2 off, bus 3 off, bus 4 off, bus 5 off, bus 6 off, bus 7 off, bus 8 off",
+                     "loco bus 2 address 7: speed 5/14, Forward, light off, functions -",
+                     "loco bus 1 address 12: speed 5/14, Forward, light on, functions -",
+                     "solenoid bus 5 address 7: port 0 off", "feedback: 1:1 1:16 2:1"}));
+
   // Exit saves loco.dat, then the close query refuses twice.
   program.Command("exit");
   ASSERT_TRUE(program.WaitErr("message: Please, disconnect from Server!"));
