@@ -140,9 +140,11 @@ void PrepareDataDir(const TDataDirChoice& DataDir, TBridgeUI& UI) {
 // What both front ends share once the bridge exists: the queue and the
 // signals watched by the loop, start-up as the command line asks, and the
 // run until the front end closes or a stop signal arrives.
-// FormCreate starts the bridge and shows the front end.
+// FormCreate starts the bridge and shows the front end; UseSimulator gets the
+// simulated layout this run started, if any.
 int Run(const TAppOptions& Options, const TDataDirChoice& DataDir, TUniqueFd& Signals, TQtEventLoop& Loop,
-        TMainThreadQueue& Queue, TBridge& Bridge, TBridgeUI& UI, const std::function<void()>& FormCreate) {
+        TMainThreadQueue& Queue, TBridge& Bridge, TBridgeUI& UI, const std::function<void()>& FormCreate,
+        const std::function<void(TSimServer&)>& UseSimulator = nullptr) {
   Queue.OnAsyncError = [&UI](TMainThreadQueue&, std::exception_ptr Error) {
     try {
       std::rethrow_exception(Error);
@@ -168,6 +170,7 @@ int Run(const TAppOptions& Options, const TDataDirChoice& DataDir, TUniqueFd& Si
   if (!Bridge.Port() && !Bridge.PortError().empty()) Note("tenvarra: no virtual serial port: " + Bridge.PortError());
   std::unique_ptr<TSimServer> simulator;
   if (Options.Simulate) simulator = Simulate(Options, Bridge, UI);
+  if (simulator && UseSimulator) UseSimulator(*simulator);
   if (Options.Log) Bridge.Logenabled1Click();
   if (Options.Connect) Bridge.ConnecttoServer1Click();
 
@@ -188,10 +191,20 @@ int RunTenvarra(const TAppOptions& Options, int argc, char** argv) {
     TQtEventLoop loop;
     TMainThreadQueue queue;
     TMainForm form(loop, queue, BridgeOptions(Options, dataDir));
-    return Run(Options, dataDir, signals, loop, queue, form.Bridge(), form, [&form] {
+    const auto formCreate = [&form] {
       form.FormCreate();
       form.show();
-    });
+    };
+    // On the simulated layout, a click on a feedback cell of the layout view
+    // toggles that contact.
+    const auto useSimulator = [&form](TSimServer& Simulator) {
+      form.SetLayoutContactSetter(
+          [&Simulator](int32_t Contact, bool Occupied) { Simulator.SetContact(Contact, Occupied ? 1 : 0); });
+    };
+    const int status = Run(Options, dataDir, signals, loop, queue, form.Bridge(), form, formCreate, useSimulator);
+    // The simulator is gone with Run.
+    form.SetLayoutContactSetter(nullptr);
+    return status;
   }
   QCoreApplication application(argc, argv);
   TQtEventLoop loop;

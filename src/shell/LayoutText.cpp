@@ -2,6 +2,15 @@
 
 namespace tenvarra {
 
+std::string PortStateText(const TLayoutModel& Model, const std::string& PortName) {
+  if (PortName.empty()) return "none provided";
+  return PortName + (Model.PortIsHeld() ? " held by the application" : " not held");
+}
+
+const char* ServerStateText(const TLayoutModel& Model) {
+  return Model.ServerIsConnected() ? "connected" : "not connected";
+}
+
 const char* OnOffText(bool On) { return On ? "on" : "off"; }
 
 std::string SpeedText(const TLocoRow& Row) {
@@ -32,11 +41,8 @@ std::string OccupiedText(const TLayoutModel& Model) {
 
 std::vector<std::string> LayoutStateLines(const TLayoutModel& Model, const std::string& PortName) {
   std::vector<std::string> lines;
-  if (PortName.empty())
-    lines.push_back("port: none provided");
-  else
-    lines.push_back("port: " + PortName + (Model.PortIsHeld() ? " held by the application" : " not held"));
-  lines.push_back(std::string("server: ") + (Model.ServerIsConnected() ? "connected" : "not connected"));
+  lines.push_back("port: " + PortStateText(Model, PortName));
+  lines.push_back(std::string("server: ") + ServerStateText(Model));
   lines.push_back("power: " + PowerText(Model.Power()));
   for (const TLocoRow& loco : Model.Locos()) {
     std::string line = "loco bus " + std::to_string(loco.Bus) + " address " + std::to_string(loco.Address) +

@@ -9,6 +9,11 @@
 
 namespace tenvarra {
 
+// "COM3 held by the application", "COM3 not held"; "none provided" when
+// PortName is empty.
+std::string PortStateText(const TLayoutModel& Model, const std::string& PortName);
+// "connected" / "not connected".
+const char* ServerStateText(const TLayoutModel& Model);
 // "on" / "off".
 const char* OnOffText(bool On);
 // "5/14".

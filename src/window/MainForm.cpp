@@ -16,6 +16,7 @@
 #include "dialogs/SetupForm.h"
 #include "dialogs/SolForm.h"
 #include "dialogs/SolLearnForm.h"
+#include "window/LayoutForm.h"
 
 namespace tenvarra {
 
@@ -57,7 +58,8 @@ TMainForm::TMainForm(TEventLoop& Loop, TMainThreadQueue& Queue, TBridgeOptions O
 }
 
 TMainForm::~TMainForm() {
-  // The dialogs show the bridge's tables: they go first.
+  // The dialogs and the layout view show the bridge's tables: they go first.
+  FLayoutForm.reset();
   FLearnForm.reset();
   FSetupForm.reset();
   FLocoForm.reset();
@@ -101,6 +103,10 @@ void TMainForm::BuildMenus() {
   Logenabled1 = AddItem(log, "Logenabled1", "Log enabled", &TMainForm::Logenabled1Click);
   Logenabled1->setCheckable(true);
   AddItem(log, "Clearlog1", "Clear log", &TMainForm::Clearlog1Click);
+
+  QMenu& view = *menuBar()->addMenu(QStringLiteral("View"));
+  Layout1 = AddItem(view, "Layout1", "Layout", &TMainForm::Layout1Click);
+  Layout1->setCheckable(true);
 }
 
 void TMainForm::BuildStatusBar() {
@@ -128,6 +134,22 @@ void TMainForm::Setup1Click() {
 void TMainForm::Solenoidsetup1Click() {
   FSolForm->exec();
   FBridge->SaveStoreFile();
+}
+
+void TMainForm::Layout1Click() {
+  if (!FLayoutForm) {
+    FLayoutForm = std::make_unique<TLayoutForm>(*FBridge, this);
+    FLayoutForm->SetContact = FContactSetter;
+    // Closing the view by its own frame unticks the item.
+    FLayoutForm->OnShownChanged = [this](bool Shown) { Layout1->setChecked(Shown); };
+    FLayoutForm->move(frameGeometry().topRight() + QPoint(8, 0));
+  }
+  FLayoutForm->setVisible(Layout1->isChecked());
+}
+
+void TMainForm::SetLayoutContactSetter(std::function<void(int32_t Contact, bool Occupied)> Setter) {
+  FContactSetter = std::move(Setter);
+  if (FLayoutForm) FLayoutForm->SetContact = FContactSetter;
 }
 
 // The setup saves through its hook; a refusal or "&Cancel" writes nothing.

@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,6 +23,7 @@ class QPlainTextEdit;
 
 namespace tenvarra {
 
+class TLayoutForm;
 class TLearnForm;
 class TLocoForm;
 class TSetupForm;
@@ -58,6 +60,14 @@ public:
   void Stopfeedback1Click() { FBridge->Stopfeedback1Click(); }
   void Logenabled1Click() { FBridge->Logenabled1Click(); }
   void Clearlog1Click() { FBridge->Clearlog1Click(); }
+  // Opens or closes the layout view, beside this window the first time.
+  void Layout1Click();
+
+  // How the layout view sets a feedback contact on the layout; given only
+  // when running on the simulated layout.
+  void SetLayoutContactSetter(std::function<void(int32_t Contact, bool Occupied)> Setter);
+  // None before the layout view was first opened.
+  TLayoutForm* LayoutForm() const { return FLayoutForm.get(); }
 
   // ---- TBridgeUI ----
   void AddLogLine(const std::string& Text) override;
@@ -88,6 +98,8 @@ private:
   QAction* Connecttoserver1 = nullptr;
   QAction* Poweron1 = nullptr;
   QAction* Logenabled1 = nullptr;
+  QAction* Layout1 = nullptr;
+  std::function<void(int32_t, bool)> FContactSetter;
 
   std::unique_ptr<TBridge> FBridge;
   // Made once after the bridge, whose tables they show; gone before it.
@@ -95,6 +107,7 @@ private:
   std::unique_ptr<TLocoForm> FLocoForm;
   std::unique_ptr<TSetupForm> FSetupForm;
   std::unique_ptr<TLearnForm> FLearnForm;
+  std::unique_ptr<TLayoutForm> FLayoutForm;
 };
 
 }  // namespace tenvarra

@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QStatusBar>
+#include <QTableWidget>
 #include <QTextBlock>
 #include <filesystem>
 #include <memory>
@@ -21,6 +22,8 @@
 #include "platform/MainThreadQueue.h"
 #include "qtloop/QtEventLoop.h"
 #include "sim/SimServer.h"
+#include "window/FeedbackGrid.h"
+#include "window/LayoutForm.h"
 #include "window/MainForm.h"
 
 namespace tenvarra {
@@ -83,6 +86,12 @@ protected:
   }
   QPlainTextEdit& Memo() { return Child<QPlainTextEdit>(*FForm, "Memo1"); }
   bool WaitFor(const std::function<bool()>& Condition) { return QTest::qWaitFor(Condition, WaitMs); }
+  // The application's end of the port, and what it writes there.
+  int OpenApplication() { return ::open(FPorts.File("COM1").c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC); }
+  static bool Write(int App, std::initializer_list<uint8_t> Bytes) {
+    const std::vector<uint8_t> bytes(Bytes);
+    return ::write(App, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+  }
   bool Connect() {
     TBoxesAnswer none(0);  // an error box would otherwise wait for ever
     Item("Connecttoserver1").trigger();
@@ -112,7 +121,7 @@ TEST_F(TMainFormTest, ShowsTheBridgeInItsFixedWindow) {
   EXPECT_EQ(menus.join(QLatin1Char('|')),
             "File:|Connect to Server|Disconnect from server|Exit|Setup:|Loco setup|Solenoid setup|"
             "General setup|Power:|Power on[ ]|Feedback:|Start feedback|Stop feedback|Log:|Log enabled[ ]|"
-            "Clear log");
+            "Clear log|View:|Layout[ ]");
 
   const int widths[] = {100, 120, 50};
   for (int i = 0; i < 3; ++i)
@@ -169,7 +178,7 @@ TEST_F(TMainFormTest, MenuAndPanelsFollowTheServerConnection) {
 
 TEST_F(TMainFormTest, ClosesOnlyWhenDisconnectedAndThePortIsFreeAndOnlyExitSaves) {
   ASSERT_TRUE(Connect());
-  const int app = ::open(FPorts.File("COM1").c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  const int app = OpenApplication();
   ASSERT_GE(app, 0);
   ASSERT_TRUE(WaitFor([this] { return Panel(1) == "connected"; }));
   {
@@ -201,19 +210,15 @@ TEST_F(TMainFormTest, ClosesOnlyWhenDisconnectedAndThePortIsFreeAndOnlyExitSaves
 TEST_F(TMainFormTest, UnknownAddressesAreLearnedThroughTheWindowsDialogs) {
   Bridge().Settings().LearningMode = true;
   ASSERT_TRUE(Connect());
-  const int app = ::open(FPorts.File("COM1").c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  const int app = OpenApplication();
   ASSERT_GE(app, 0);
-  const auto write = [app](std::initializer_list<uint8_t> Bytes) {
-    const std::vector<uint8_t> bytes(Bytes);
-    return ::write(app, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-  };
   {
     TModalAnswer answer([](QWidget& Window) {
       EXPECT_EQ(LabelText(Window, "lbAddress"), "7");
       Choose(Child<QComboBox>(Window, "cbGLs"), 6);
       Click(Window, "buOK");
     });
-    ASSERT_TRUE(write({5, 7}));
+    ASSERT_TRUE(Write(app, {5, 7}));
     ASSERT_TRUE(WaitFor([this] { return Bridge().LocoTable().FindLocoByAddress(7) != nullptr; }));
   }
   EXPECT_EQ(Bridge().LocoTable().FindLocoByAddress(7)->Protocol(), DialogProtocols()[6]);
@@ -223,7 +228,7 @@ TEST_F(TMainFormTest, UnknownAddressesAreLearnedThroughTheWindowsDialogs) {
       Choose(Child<QComboBox>(Window, "cbProtocol"), 1);
       Click(Window, "buSave");
     });
-    ASSERT_TRUE(write({33, 9}));
+    ASSERT_TRUE(Write(app, {33, 9}));
     ASSERT_TRUE(WaitFor([this] { return Bridge().SolenoidTable().FindSolenoidByAddress(9) != nullptr; }));
   }
   EXPECT_EQ(Bridge().SolenoidTable().FindSolenoidByAddress(9)->Protocol(), &Bridge().Store().NmraAccessoryProtocol());
@@ -279,6 +284,81 @@ TEST_F(TMainFormTest, Screenshot) {
   Item("Poweron1").trigger();
   ASSERT_TRUE(WaitFor([this] { return Memo().blockCount() >= 6; })) << Memo().toPlainText().toStdString();
   TScreenshots().Shoot(*FForm, "main-window");
+}
+
+// The layout view over the same bridge: a loco driven from the serial side,
+// a solenoid switched, contacts set on the layout and set by clicking cells.
+TEST_F(TMainFormTest, LayoutViewShowsWhatTheBridgeSeesAndItsCellsSetContacts) {
+  for (const auto& [address, name] : {std::pair{12, "BR 212"}, std::pair{3, "V 100"}, std::pair{24, ""}}) {
+    auto loco = std::make_unique<TMoBaAdvancedLoco>();
+    loco->SetProtocol(DialogProtocols()[1]);  // Motorola, 14 steps
+    loco->SetAddress(address);
+    loco->SetDescription(name);
+    ASSERT_TRUE(Bridge().LocoTable().AddLoco(loco));
+  }
+  for (const int32_t address : {7, 8}) {
+    auto solenoid = std::make_unique<TMoBaAdvancedSolenoid>();
+    solenoid->SetProtocol(&Bridge().Store().MotorolaSolenoidProtocol());
+    solenoid->SetAddress(address);
+    ASSERT_TRUE(Bridge().SolenoidTable().AddSolenoid(solenoid));
+  }
+  FForm->SetLayoutContactSetter([this](int32_t Contact, bool Occupied) { FSim->SetContact(Contact, Occupied); });
+
+  Item("Layout1").trigger();
+  TLayoutForm* view = FForm->LayoutForm();
+  ASSERT_NE(view, nullptr);
+  EXPECT_TRUE(view->isVisible());
+  const auto label = [view](const char* Name) { return LabelText(*view, Name); };
+  EXPECT_EQ(label("lbPort"), "Port: COM1 not held");
+  EXPECT_EQ(label("lbServer"), "Server: not connected");
+
+  ASSERT_TRUE(Connect());
+  const int app = OpenApplication();
+  ASSERT_GE(app, 0);
+  ASSERT_TRUE(Write(app, {21, 12, 33, 7, 96}));  // speed 5 with light, solenoid 7 port 0, power on
+  auto& locos = Child<QTableWidget>(*view, "tbLocos");
+  const auto cell = [](QTableWidget& Table, int Row, int Column) {
+    return Table.item(Row, Column) ? Table.item(Row, Column)->text() : QString();
+  };
+  ASSERT_TRUE(WaitFor([&] { return locos.rowCount() == 1 && cell(locos, 0, 3) == "5/14"; }));
+  QStringList row;
+  for (int column = 0; column < locos.columnCount(); ++column) row << cell(locos, 0, column);
+  EXPECT_EQ(row.join(QLatin1Char('|')), "1|12|BR 212|5/14|Forward|on|-");
+  auto& solenoids = Child<QTableWidget>(*view, "tbSolenoids");
+  ASSERT_TRUE(WaitFor([&] { return solenoids.rowCount() == 1 && cell(solenoids, 0, 1) == "7"; }));
+  ASSERT_TRUE(WaitFor([&] { return label("lbPower").startsWith("Power: bus 1 on, bus 2 off"); }));
+  EXPECT_EQ(label("lbPort"), "Port: COM1 held by the application");
+  EXPECT_EQ(label("lbServer"), "Server: connected");
+
+  // A contact set on the layout lights its cell; clicking cells sets and clears contacts.
+  TFeedbackGrid& grid = view->Grid();
+  const auto lit = [&grid](int32_t Module, int32_t Contact) {
+    return grid.grab().toImage().pixelColor(grid.CellRect(Module, Contact).center()) == QColor(230, 120, 20);
+  };
+  ASSERT_TRUE(FSim->SetContact(17, 1));
+  ASSERT_TRUE(WaitFor([&] { return lit(2, 1); }));
+  EXPECT_FALSE(lit(2, 2));
+  for (const auto& [module, contact] : {std::pair{3, 4}, std::pair{31, 16}})
+    QTest::mouseClick(&grid, Qt::LeftButton, {}, grid.CellRect(module, contact).center());
+  ASSERT_TRUE(WaitFor([&] { return lit(3, 4) && lit(31, 16); }));
+  EXPECT_EQ(grid.CellAt(grid.CellRect(31, 16).center()), std::make_pair(31, 16));
+  EXPECT_EQ(grid.CellAt({1, 1}), std::nullopt);  // the headings
+  QTest::mouseClick(&grid, Qt::LeftButton, {}, grid.CellRect(3, 4).center());
+  ASSERT_TRUE(WaitFor([&] { return !lit(3, 4); }));
+
+  // A few more for the picture: rows stay sorted by address.
+  ASSERT_TRUE(Write(app, {10, 24, 3, 3, 34, 8, 69, 12}));  // and functions 1 and 3 of loco 12
+  for (const int32_t contact : {5, 6, 40, 41, 42, 130}) ASSERT_TRUE(FSim->SetContact(contact, 1));
+  ASSERT_TRUE(WaitFor([&] { return cell(locos, 1, 6) == "1 3" && solenoids.rowCount() == 2 && lit(9, 2); }));
+  EXPECT_EQ(cell(locos, 0, 2) + cell(locos, 1, 2) + cell(locos, 2, 1), "V 100BR 21224");
+  TScreenshots().Shoot(*view, "layout-view");
+
+  // Closing the view unticks its item; the item opens it again.
+  view->close();
+  EXPECT_FALSE(Item("Layout1").isChecked());
+  Item("Layout1").trigger();
+  EXPECT_TRUE(view->isVisible());
+  ::close(app);
 }
 
 }  // namespace
