@@ -2,6 +2,16 @@
 
 namespace tenvarra {
 
+namespace {
+
+// Appends Word, after Separator unless Text is still empty.
+void Append(std::string& Text, const char* Separator, const std::string& Word) {
+  if (!Text.empty()) Text += Separator;
+  Text += Word;
+}
+
+}  // namespace
+
 std::string PortStateText(const TLayoutModel& Model, const std::string& PortName) {
   if (PortName.empty()) return "none provided";
   return PortName + (Model.PortIsHeld() ? " held by the application" : " not held");
@@ -19,14 +29,14 @@ std::string SpeedText(const TLocoRow& Row) {
 
 std::string FunctionsText(const TLocoRow& Row) {
   std::string text;
-  for (const int32_t function : Row.Functions) text += (text.empty() ? "" : " ") + std::to_string(function);
+  for (const int32_t function : Row.Functions) Append(text, " ", std::to_string(function));
   return text.empty() ? "-" : text;
 }
 
 std::string PowerText(const std::vector<TBusPower>& Power) {
   std::string text;
   for (const TBusPower& bus : Power)
-    text += (text.empty() ? "bus " : ", bus ") + std::to_string(bus.Bus) + " " + OnOffText(bus.On);
+    Append(text, ", ", "bus " + std::to_string(bus.Bus) + " " + OnOffText(bus.On));
   return text.empty() ? "not reported" : text;
 }
 
@@ -34,8 +44,7 @@ std::string OccupiedText(const TLayoutModel& Model) {
   std::string text;
   for (int32_t module = 1; module <= TLayoutModel::ModuleCount; ++module)
     for (int32_t contact = 1; contact <= TLayoutModel::ContactsPerModule; ++contact)
-      if (Model.Occupied(module, contact))
-        text += (text.empty() ? "" : " ") + std::to_string(module) + ":" + std::to_string(contact);
+      if (Model.Occupied(module, contact)) Append(text, " ", std::to_string(module) + ":" + std::to_string(contact));
   return text.empty() ? "none" : text;
 }
 

@@ -3,6 +3,7 @@
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QToolTip>
 #include <cmath>
 
@@ -56,32 +57,43 @@ std::optional<std::pair<int32_t, int32_t>> TFeedbackGrid::CellAt(QPoint Point) c
   return std::make_pair(module, contact);
 }
 
-void TFeedbackGrid::paintEvent(QPaintEvent*) {
-  QPainter painter(this);
+void TFeedbackGrid::PaintEmpty(QPainter& Painter) const {
   const QPalette& colours = palette();
-  painter.fillRect(rect(), colours.window());
-  painter.setPen(colours.color(QPalette::WindowText));
-  const int headHeight = HeadHeight();
+  Painter.fillRect(rect(), colours.window());
+  Painter.setPen(colours.color(QPalette::WindowText));
   for (int module = 1; module <= Modules; ++module) {
     const QRect cell = CellRect(module, 1);
-    painter.drawText(QRect(cell.left(), 0, cell.width(), headHeight), Qt::AlignCenter, QString::number(module));
+    Painter.drawText(QRect(cell.left(), 0, cell.width(), HeadHeight()), Qt::AlignCenter, QString::number(module));
   }
   for (int contact = 1; contact <= Contacts; ++contact) {
     const QRect cell = CellRect(1, contact);
-    painter.drawText(QRect(0, cell.top(), HeadWidth() - 4, cell.height()), Qt::AlignRight | Qt::AlignVCenter,
+    Painter.drawText(QRect(0, cell.top(), HeadWidth() - 4, cell.height()), Qt::AlignRight | Qt::AlignVCenter,
                      QString::number(contact));
   }
-  const QColor free = colours.color(QPalette::Base);
-  const QColor occupied(230, 120, 20);
-  const QColor line = colours.color(QPalette::Mid);
-  painter.setPen(line);
-  for (int module = 1; module <= Modules; ++module) {
+  for (int module = 1; module <= Modules; ++module)
     for (int contact = 1; contact <= Contacts; ++contact) {
       const QRect cell = CellRect(module, contact).adjusted(1, 1, -1, -1);
-      painter.fillRect(cell, FModel.Occupied(module, contact) ? occupied : free);
-      painter.drawRect(cell.adjusted(0, 0, -1, -1));
+      Painter.fillRect(cell, colours.color(QPalette::Mid));
+      Painter.fillRect(cell.adjusted(1, 1, -1, -1), colours.color(QPalette::Base));
     }
+}
+
+void TFeedbackGrid::paintEvent(QPaintEvent*) {
+  // The headings and free cells change only with the size: drawn once into a
+  // picture, so a paint is that picture and the occupied cells on it.
+  const qreal ratio = devicePixelRatioF();
+  if (FEmpty.size() != size() * ratio || FEmpty.isNull()) {
+    FEmpty = QPixmap(size() * ratio);
+    FEmpty.setDevicePixelRatio(ratio);
+    QPainter empty(&FEmpty);
+    PaintEmpty(empty);
   }
+  QPainter painter(this);
+  painter.drawPixmap(0, 0, FEmpty);
+  for (int module = 1; module <= Modules; ++module)
+    for (int contact = 1; contact <= Contacts; ++contact)
+      if (FModel.Occupied(module, contact))
+        painter.fillRect(CellRect(module, contact).adjusted(2, 2, -2, -2), OccupiedColour);
 }
 
 void TFeedbackGrid::mousePressEvent(QMouseEvent* Event) {

@@ -6,6 +6,8 @@
 //
 // Main thread only.
 
+#include <QColor>
+#include <QPixmap>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
@@ -18,6 +20,8 @@ class TLayoutModel;
 
 class TFeedbackGrid final : public QWidget {
 public:
+  static inline const QColor OccupiedColour{230, 120, 20};
+
   // Model must outlive the grid.
   explicit TFeedbackGrid(const TLayoutModel& Model, QWidget* Parent = nullptr);
 
@@ -43,7 +47,11 @@ private:
   double CellWidth() const;
   double CellHeight() const;
 
+  // Headings and free cells, as PaintEmpty draws them.
+  void PaintEmpty(QPainter& Painter) const;
+
   const TLayoutModel& FModel;
+  QPixmap FEmpty;
 };
 
 }  // namespace tenvarra

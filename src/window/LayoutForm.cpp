@@ -106,6 +106,8 @@ void TLayoutForm::Changed(unsigned Parts) {
 
 void TLayoutForm::showEvent(QShowEvent* Event) {
   QWidget::showEvent(Event);
+  // Everything, also what no report announces (the port's name).
+  FDirty = TLayoutModel::AllParts;
   Refresh();
   if (OnShownChanged) OnShownChanged(true);
 }
@@ -118,8 +120,7 @@ void TLayoutForm::hideEvent(QHideEvent* Event) {
 
 void TLayoutForm::Refresh() {
   FRefreshTimer.stop();
-  // The port name is the bridge's, not a report: look at it every time.
-  FillStates();
+  if (FDirty & TLayoutModel::lpStates) FillStates();
   if (FDirty & TLayoutModel::lpLocos) FillLocos();
   if (FDirty & TLayoutModel::lpSolenoids) FillSolenoids();
   if (FDirty & TLayoutModel::lpFeedback) FGrid->update();

@@ -333,7 +333,7 @@ TEST_F(TMainFormTest, LayoutViewShowsWhatTheBridgeSeesAndItsCellsSetContacts) {
   // A contact set on the layout lights its cell; clicking cells sets and clears contacts.
   TFeedbackGrid& grid = view->Grid();
   const auto lit = [&grid](int32_t Module, int32_t Contact) {
-    return grid.grab().toImage().pixelColor(grid.CellRect(Module, Contact).center()) == QColor(230, 120, 20);
+    return grid.grab().toImage().pixelColor(grid.CellRect(Module, Contact).center()) == TFeedbackGrid::OccupiedColour;
   };
   ASSERT_TRUE(FSim->SetContact(17, 1));
   ASSERT_TRUE(WaitFor([&] { return lit(2, 1); }));
