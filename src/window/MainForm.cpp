@@ -191,10 +191,13 @@ bool TMainForm::AskSolenoidProtocol(int32_t Address, int32_t& SolLearnIndex) {
 void TMainForm::Close() { close(); }
 
 void TMainForm::closeEvent(QCloseEvent* Event) {
-  if (FBridge->FormCloseQuery())
-    Event->accept();
-  else
+  if (!FBridge->FormCloseQuery()) {
     Event->ignore();
+    return;
+  }
+  // The view goes with the window, so that no window keeps the program alive.
+  if (FLayoutForm) FLayoutForm->hide();
+  Event->accept();
 }
 
 }  // namespace tenvarra

@@ -353,12 +353,17 @@ TEST_F(TMainFormTest, LayoutViewShowsWhatTheBridgeSeesAndItsCellsSetContacts) {
   EXPECT_EQ(cell(locos, 0, 2) + cell(locos, 1, 2) + cell(locos, 2, 1), "V 100BR 21224");
   TScreenshots().Shoot(*view, "layout-view");
 
-  // Closing the view unticks its item; the item opens it again.
+  // Closing the view unticks its item; the item opens it again, and the
+  // main window takes it along when it closes.
   view->close();
   EXPECT_FALSE(Item("Layout1").isChecked());
   Item("Layout1").trigger();
   EXPECT_TRUE(view->isVisible());
   ::close(app);
+  Item("Disconnectfromserver1").trigger();
+  ASSERT_TRUE(WaitFor([this] { return Panel(1) == "not connected"; }));
+  EXPECT_TRUE(FForm->close());
+  EXPECT_FALSE(view->isVisible());
 }
 
 }  // namespace
