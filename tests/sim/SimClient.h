@@ -7,18 +7,17 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
 #include <cstdlib>
-#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "common/SocketLines.h"
 
 namespace tenvarra::test {
 
@@ -48,35 +47,16 @@ public:
   TSimClient(const TSimClient&) = delete;
   TSimClient& operator=(const TSimClient&) = delete;
 
-  int Fd() const { return FFd; }
-
   // Sends Data as it is; false when the connection refused it.
-  bool SendRaw(const std::string& Data) {
-    std::size_t sent = 0;
-    while (sent < Data.size()) {
-      const ssize_t n = ::send(FFd, Data.data() + sent, Data.size() - sent, MSG_NOSIGNAL);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return false;
-      sent += static_cast<std::size_t>(n);
-    }
-    return true;
-  }
+  bool SendRaw(const std::string& Data) { return SendAll(FFd, Data); }
   bool Send(const std::string& Line) { return SendRaw(Line + "\n"); }
 
   // The next line without its line end; none when nothing came in time or
   // the connection ended first.
   std::optional<std::string> ReadLine(int TimeoutMs = WaitMs) {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(TimeoutMs);
-    for (;;) {
-      const std::size_t end = FBuffer.find('\n');
-      if (end != std::string::npos) {
-        std::string line = FBuffer.substr(0, end);
-        FBuffer.erase(0, end + 1);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        return line;
-      }
-      if (!Fill(deadline)) return std::nullopt;
-    }
+    std::string line;
+    if (FLines.Next(FFd, line, Deadline(TimeoutMs)) != TSocketLines::srLine) return std::nullopt;
+    return line;
   }
   // The body of the next line; "(nothing)" when none came.
   std::string Next(int TimeoutMs = WaitMs) {
@@ -90,7 +70,7 @@ public:
   // what came before ends the list with "(nothing)" when Last did not come.
   Strings ReadThrough(const std::string& Last, int TimeoutMs = WaitMs) {
     Strings bodies;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(TimeoutMs);
+    const auto deadline = Deadline(TimeoutMs);
     while (bodies.empty() || bodies.back() != Last) {
       const std::optional<std::string> line = ReadLine(MsLeft(deadline));
       bodies.push_back(line ? Body(*line) : "(nothing)");
@@ -101,9 +81,11 @@ public:
   // The server ended the connection within TimeoutMs (what it sent before
   // is read and dropped).
   bool WaitClosed(int TimeoutMs = WaitMs) {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(TimeoutMs);
-    while (Fill(deadline)) FBuffer.clear();
-    return FClosed;
+    const auto deadline = Deadline(TimeoutMs);
+    std::string line;
+    TSocketLines::TResult result;
+    while ((result = FLines.Next(FFd, line, deadline)) == TSocketLines::srLine) {}
+    return result == TSocketLines::srClosed || result == TSocketLines::srFailed;
   }
 
   // Welcome, SET PROTOCOL, SET CONNECTIONMODE (Mode COMMAND or INFO) and GO;
@@ -125,34 +107,12 @@ public:
   static double Stamp(const std::string& Line) { return std::strtod(Line.c_str(), nullptr); }
 
 private:
-  using Clock = std::chrono::steady_clock;
-
-  static int MsLeft(Clock::time_point Deadline) {
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(Deadline - Clock::now());
-    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
-  }
-
-  // Reads once into the buffer; false on time-out or when the connection ended.
-  bool Fill(Clock::time_point Deadline) {
-    if (FClosed) return false;
-    pollfd poller{FFd, POLLIN, 0};
-    int rc;
-    while ((rc = ::poll(&poller, 1, MsLeft(Deadline))) < 0 && errno == EINTR) {}
-    if (rc <= 0) return false;
-    char chunk[16 * 1024];
-    ssize_t n;
-    while ((n = ::recv(FFd, chunk, sizeof chunk, 0)) < 0 && errno == EINTR) {}
-    if (n <= 0) {
-      FClosed = true;
-      return false;
-    }
-    FBuffer.append(chunk, static_cast<std::size_t>(n));
-    return true;
+  static TTestClock::time_point Deadline(int TimeoutMs) {
+    return TTestClock::now() + std::chrono::milliseconds(TimeoutMs);
   }
 
   int FFd = -1;
-  std::string FBuffer;
-  bool FClosed = false;
+  TSocketLines FLines;
 };
 
 }  // namespace tenvarra::test

@@ -51,6 +51,11 @@ TEST(SRCPCmdTest, ParseOutcomesAndParsingTheOwnText) {
       {"5.250 100 INFO 1 XX 3", true, mkErrUnknownValue, -1},
       {"5.250 100 OK 1 GL 3", false, mkInfoState, -1},  // wrong word
       {"5.250 201 OK", false, mkOkProtocol, -1},        // reply without its key
+      {"5.250 201 OK CONNECTIONMODE", false, mkOkProtocol, -1},  // another reply's key
+      {"5.250 201 OK PROTOCOL SRCX", false, mkOkProtocol, -1},
+      {"5.250 200 OK protocol SRCP", true, mkOkProtocol, 201},  // a plain 200 is refined by its key
+      {"5.250 202 OK CONNECTIONMODE", true, mkOkConnectionMode, 202},
+      {"5.250 200 OK GO x", false, mkOkGo, -1},
       {"5.250 100 INFO 1 GL 3 1 50 100 0 1 x 0", false, mkErrInsufficientData, -1},
       {"", false, mkErrInternal, -1},
       {"5.250", true, mkWelcome, -1},  // no blank: not a time-stamped line
@@ -86,7 +91,8 @@ TEST(SRCPCmdTest, ReuseLeavesNothingOfEarlierLines) {
       "5.250 100 INFO 0 DESCRIPTION SESSION SERVER TIME GM",
       "5.250 100 INFO 0 SERVER RUNNING",        "5.250 201 OK PROTOCOL SRCP",
       "srcpd V2.1.2; SRCP 0.8.4; SRCPOTHER 0.8.2; extra",
-      "5.250 100 INFO 1 POWER MAYBE",           "6.500 200 OK",
+      "5.250 100 INFO 1 POWER MAYBE",           "5.250 200 OK GO 12",
+      "6.500 200 OK",
   };
   TSRCPCmd reused;
   reused.SetVersion(cv082);

@@ -1,13 +1,10 @@
 #include "ScriptedServer.h"
 
 #include <arpa/inet.h>
-#include <cerrno>
-#include <chrono>
 #include <cstdint>
 #include <exception>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <poll.h>
 #include <stdexcept>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
@@ -15,25 +12,6 @@
 #include <utility>
 
 namespace tenvarra::test {
-
-namespace {
-
-using TClock = std::chrono::steady_clock;
-
-int MsLeft(TClock::time_point Deadline) {
-  const auto left = std::chrono::ceil<std::chrono::milliseconds>(Deadline - TClock::now());
-  return left.count() > 0 ? static_cast<int>(left.count()) : 0;
-}
-
-// True when Fd became readable within TimeoutMs and StopFd did not.
-bool PollReadable(int Fd, int StopFd, int TimeoutMs) {
-  pollfd fds[2] = {{Fd, POLLIN, 0}, {StopFd, POLLIN, 0}};
-  int rc = 0;
-  while ((rc = ::poll(fds, 2, TimeoutMs)) < 0 && errno == EINTR) {}
-  return rc > 0 && fds[1].revents == 0 && fds[0].revents != 0;
-}
-
-}  // namespace
 
 // ---- TScriptedConnection ----
 
@@ -82,11 +60,6 @@ TScriptedConnection& TScriptedConnection::Add(TStepKind Kind, std::string Text) 
   return result;
 }
 
-bool TScriptedConnection::WaitAccepted(int TimeoutMs) {
-  std::unique_lock lock(FLock);
-  return FChanged.wait_for(lock, std::chrono::milliseconds(TimeoutMs), [this] { return FAccepted; });
-}
-
 void TScriptedConnection::Attach(int Fd) {
   FFd = Fd;
   { const std::lock_guard lock(FLock); FAccepted = true; }
@@ -115,17 +88,9 @@ void TScriptedConnection::RunStep(const TStep& Step) {
   if (FFd < 0) return Fail("step after the server closed the connection");
   std::string line, why;
   switch (Step.Kind) {
-    case TStepKind::skSend: {
-      std::size_t sent = 0;
-      while (sent < Step.Text.size()) {
-        const ssize_t n =
-            ::send(FFd, Step.Text.data() + sent, Step.Text.size() - sent, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return Fail("could not send \"" + Step.Text.substr(0, 80) + "\"");
-        sent += static_cast<std::size_t>(n);
-      }
+    case TStepKind::skSend:
+      if (!SendAll(FFd, Step.Text)) Fail("could not send \"" + Step.Text.substr(0, 80) + "\"");
       return;
-    }
     case TStepKind::skExpect:
       if (!ReadLine(line, why))
         Fail("expected \"" + Step.Text + "\", " + why);
@@ -146,28 +111,16 @@ void TScriptedConnection::RunStep(const TStep& Step) {
 }
 
 bool TScriptedConnection::ReadLine(std::string& Line, std::string& Why) {
-  const auto deadline = TClock::now() + std::chrono::milliseconds(TScriptedServer::StepTimeoutMs);
-  for (;;) {
-    const auto end = FBuffer.find('\n');
-    if (end != std::string::npos) {
-      Line = FBuffer.substr(0, end);
-      FBuffer.erase(0, end + 1);
-      if (!Line.empty() && Line.back() == '\r') Line.pop_back();
-      return true;
-    }
-    if (!PollReadable(FFd, FStopFd, MsLeft(deadline))) {
+  const auto deadline = TTestClock::now() + std::chrono::milliseconds(TScriptedServer::StepTimeoutMs);
+  switch (FLines.Next(FFd, Line, deadline, FStopFd)) {
+    case TSocketLines::srLine: return true;
+    case TSocketLines::srSilent:
       Why = "nothing within " + std::to_string(TScriptedServer::StepTimeoutMs) + " ms";
       return false;
-    }
-    char chunk[4096];
-    ssize_t n = 0;
-    while ((n = ::recv(FFd, chunk, sizeof chunk, 0)) < 0 && errno == EINTR) {}
-    if (n <= 0) {
-      Why = n == 0 || errno == ECONNRESET ? "closed by the client" : "read failed";
-      return false;
-    }
-    FBuffer.append(chunk, static_cast<std::size_t>(n));
+    case TSocketLines::srClosed: Why = "closed by the client"; return false;
+    case TSocketLines::srFailed: Why = "read failed"; return false;
   }
+  return false;
 }
 
 void TScriptedConnection::Fail(const std::string& Why) {
@@ -212,7 +165,7 @@ TScriptedConnection& TScriptedServer::Connection(std::size_t Index) {
 
 void TScriptedServer::AcceptLoop() {
   std::size_t index = 0;
-  while (PollReadable(FListenFd, FStopFd, -1)) {
+  while (WaitReadable(FListenFd, FStopFd, -1)) {
     const int fd = ::accept4(FListenFd, nullptr, nullptr, SOCK_CLOEXEC);
     if (fd < 0) continue;
     // Replies and pushes are single lines that must not wait for an ACK.

@@ -24,6 +24,8 @@
 #include <thread>
 #include <vector>
 
+#include "common/SocketLines.h"
+
 namespace tenvarra::test {
 
 class TScriptedConnection {
@@ -53,8 +55,6 @@ public:
   // Waits until every step added so far has run (at most TimeoutMs) and
   // tells which steps failed.
   ::testing::AssertionResult Done(int TimeoutMs = 5000);
-  // Waits until a client has connected here.
-  bool WaitAccepted(int TimeoutMs = 5000);
 
   // For the server: starts the script's thread on an accepted connection.
   void Attach(int Fd);
@@ -71,7 +71,6 @@ private:
   void RunStep(const TStep& Step);
   // The next line from the client; false on time-out, end or stop.
   bool ReadLine(std::string& Line, std::string& Why);
-  bool WaitReadable(int TimeoutMs);
   void Fail(const std::string& Why);
 
   const int FStopFd;
@@ -83,7 +82,7 @@ private:
   bool FAccepted = false;             // guarded
   bool FStopping = false;             // guarded
   int FFd = -1;                       // owned by the script's thread once attached
-  std::string FBuffer;                // the script's thread only
+  TSocketLines FLines;                // the script's thread only
   std::thread FThread;
 };
 

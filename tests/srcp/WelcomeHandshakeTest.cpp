@@ -36,20 +36,6 @@ TEST_F(WelcomeHandshakeTest, WelcomeSplitsNameVersionsAndTheRest) {
   EXPECT_EQ(Welcome.Other, "b");
 }
 
-TEST_F(WelcomeHandshakeTest, HandshakeReplies) {
-  ASSERT_TRUE(Cmd.Parse("5.250 202 OK CONNECTIONMODE"));
-  EXPECT_EQ(Cmd.Kind(), mkOkConnectionMode);
-  ASSERT_TRUE(Cmd.Parse("5.250 200 OK protocol SRCP"));  // a plain 200 is refined by its key
-  EXPECT_EQ(Cmd.Kind(), mkOkProtocol);
-  EXPECT_FALSE(Cmd.Parse("5.250 201 OK CONNECTIONMODE"));
-  EXPECT_FALSE(Cmd.Parse("5.250 201 OK PROTOCOL SRCX"));
-  ASSERT_TRUE(Cmd.Parse("5.250 200 OK GO 12"));
-  EXPECT_EQ(Handshake.SessionId, 12);
-  ASSERT_TRUE(Cmd.Parse("5.250 200 OK"));
-  EXPECT_EQ(Handshake.SessionId, -1);
-  EXPECT_FALSE(Cmd.Parse("5.250 200 OK GO x"));
-}
-
 TEST_F(WelcomeHandshakeTest, ServerSideReadsCommands) {
   ASSERT_TRUE(Cmd.ParseCommand("SET CONNECTIONMODE SRCP INFO\r"));
   EXPECT_EQ(Handshake.ConnectionMode, cmInfo);
