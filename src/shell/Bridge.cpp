@@ -153,7 +153,7 @@ void TBridge::HookLayout(bool Hooked) {
     client.OnAccessoireInit = client.OnAccessoireChange = client.OnAccessoireTerm = nullptr;
     return;
   }
-  client.OnConnected = [&layout](TMoBaSRCPClient&) { layout.ServerConnected(true); };
+  client.OnConnected = [&layout](TMoBaSRCPClient&) { layout.ServerConnected(); };
   client.OnBusPowerChange = [&layout](TMoBaSRCPClient&, TMoBaSRCPBus& Bus) {
     if (Bus.Power()) layout.BusPower(Bus.Bus(), Bus.Power()->PowerOn());
   };

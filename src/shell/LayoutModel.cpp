@@ -22,11 +22,7 @@ void TLayoutModel::PortHeld(bool Held) {
   Changed(lpStates);
 }
 
-void TLayoutModel::ServerConnected(bool Connected) {
-  if (!Connected) {
-    ServerDisconnected();
-    return;
-  }
+void TLayoutModel::ServerConnected() {
   if (FConnected) return;
   FConnected = true;
   Changed(lpStates);

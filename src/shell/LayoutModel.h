@@ -78,7 +78,7 @@ public:
 
   // ---- Reports in ----
   void PortHeld(bool Held);
-  void ServerConnected(bool Connected);
+  void ServerConnected();
   // Everything the server told goes with the connection; the feedback image
   // stays, as the serial reads still see it.
   void ServerDisconnected();

@@ -102,8 +102,8 @@ TEST_F(TLayoutModelTest, LocoAndSolenoidReportsBecomeRowsSortedByAddress) {
 
 TEST_F(TLayoutModelTest, StatesAndFeedbackFollowTheirReportsAndADisconnectForgetsTheServersDevices) {
   Model.PortHeld(true);
-  Model.ServerConnected(true);
-  Model.ServerConnected(true);  // no change, no notice
+  Model.ServerConnected();
+  Model.ServerConnected();  // no change, no notice
   Model.BusPower(2, false);
   Model.BusPower(1, true);
   Model.BusPower(1, true);
@@ -115,6 +115,8 @@ TEST_F(TLayoutModelTest, StatesAndFeedbackFollowTheirReportsAndADisconnectForget
   Model.FeedbackChanged(497);  // outside the image: nothing to show
   Model.LocoReported(*Loco(1, 3, 1));
   Model.SolenoidReported(*Solenoid(5, 1, 1, 0));
+  // One notice each, none for a repeated state or a contact outside the image.
+  EXPECT_EQ(Changes.size(), 10u);
   EXPECT_TRUE(Model.Occupied(2, 1));
   EXPECT_FALSE(Model.Occupied(2, 2));
   EXPECT_FALSE(Model.Occupied(32, 1));
