@@ -26,7 +26,7 @@ TBridge::TBridge(TEventLoop& Loop, TMainThreadQueue& Queue, TBridgeUI& UI, TBrid
       FStoreFile(FOptions.DataDir.empty() ? StoreFileName : FOptions.DataDir + "/" + StoreFileName),
       FLogFile(FOptions.DataDir, LogFileNameOfTick(TickCount32(TickCountMs()))),
       FEngine(std::make_unique<TTenvarra>(*this)),
-      FLayout(std::make_unique<TLayoutModel>(FEngine->S88State(), FStore.LocoTable())),
+      FLayout(FEngine->S88State(), FStore.LocoTable()),
       FClient(std::make_unique<TMoBaSRCPClient>(Queue)) {
   if (FOptions.PortDir.empty()) FOptions.PortDir = DefaultPortDirectory();
   TMoBaSRCPClient& client = *FClient;
@@ -42,7 +42,22 @@ TBridge::TBridge(TEventLoop& Loop, TMainThreadQueue& Queue, TBridgeUI& UI, TBrid
     SRCPCl1FeedbackChange(Feedback);
   };
   client.OnDisconnect = [this](TMoBaSRCPClient&) { SRCPCl1Disconnect(); };
-  HookLayout(true);
+  // The layout model outlives the client, so these stay hooked to the end.
+  TLayoutModel& layout = FLayout;
+  client.OnConnected = [&layout](TMoBaSRCPClient&) { layout.ServerConnected(); };
+  client.OnBusPowerChange = [&layout](TMoBaSRCPClient&, TMoBaSRCPBus& Bus) {
+    if (Bus.Power()) layout.BusPower(Bus.Bus(), Bus.Power()->PowerOn());
+  };
+  client.OnLocoInit = client.OnLocoChange = [&layout](TMoBaSRCPClient&, TMoBaSRCPLoco& Loco) {
+    layout.LocoReported(Loco);
+  };
+  client.OnLocoTerm = [&layout](TMoBaSRCPClient&, TMoBaSRCPLoco& Loco) { layout.LocoTerminated(Loco); };
+  client.OnAccessoireInit = client.OnAccessoireChange = [&layout](TMoBaSRCPClient&, TMoBaSRCPSolenoid& Solenoid) {
+    layout.SolenoidReported(Solenoid);
+  };
+  client.OnAccessoireTerm = [&layout](TMoBaSRCPClient&, TMoBaSRCPSolenoid& Solenoid) {
+    layout.SolenoidTerminated(Solenoid);
+  };
 }
 
 TBridge::~TBridge() {
@@ -57,7 +72,6 @@ TBridge::~TBridge() {
   FClient->SetOnInfoLog(nullptr);
   FClient->OnFeedbackChange = nullptr;
   FClient->OnDisconnect = nullptr;
-  HookLayout(false);
   try {
     FClient->Disconnect();
   } catch (const std::exception&) {
@@ -140,34 +154,7 @@ void TBridge::RxChar() {
 
 void TBridge::VSPort1OpenClose(bool Opened) {
   SetStatus(spApplication, Opened ? "connected" : "not connected");
-  FLayout->PortHeld(Opened);
-}
-
-void TBridge::HookLayout(bool Hooked) {
-  TMoBaSRCPClient& client = *FClient;
-  TLayoutModel& layout = *FLayout;
-  if (!Hooked) {
-    client.OnConnected = nullptr;
-    client.OnBusPowerChange = nullptr;
-    client.OnLocoInit = client.OnLocoChange = client.OnLocoTerm = nullptr;
-    client.OnAccessoireInit = client.OnAccessoireChange = client.OnAccessoireTerm = nullptr;
-    return;
-  }
-  client.OnConnected = [&layout](TMoBaSRCPClient&) { layout.ServerConnected(); };
-  client.OnBusPowerChange = [&layout](TMoBaSRCPClient&, TMoBaSRCPBus& Bus) {
-    if (Bus.Power()) layout.BusPower(Bus.Bus(), Bus.Power()->PowerOn());
-  };
-  client.OnLocoInit = client.OnLocoChange = [&layout](TMoBaSRCPClient&, TMoBaSRCPLoco& Loco) {
-    layout.LocoReported(Loco);
-  };
-  client.OnLocoTerm = [&layout](TMoBaSRCPClient&, TMoBaSRCPLoco& Loco) { layout.LocoTerminated(Loco); };
-  client.OnAccessoireInit = client.OnAccessoireChange = [&layout](TMoBaSRCPClient&,
-                                                                  TMoBaSRCPSolenoid& Solenoid) {
-    layout.SolenoidReported(Solenoid);
-  };
-  client.OnAccessoireTerm = [&layout](TMoBaSRCPClient&, TMoBaSRCPSolenoid& Solenoid) {
-    layout.SolenoidTerminated(Solenoid);
-  };
+  FLayout.PortHeld(Opened);
 }
 
 // ---- Log ----
@@ -259,7 +246,7 @@ void TBridge::Disconnectfromserver1Click() {
   if (FConnectTimer != 0) FLoop.StopTimer(FConnectTimer);
   FConnectTimer = 0;
   Guarded([this] { FClient->Disconnect(); });
-  FLayout->ServerDisconnected();
+  FLayout.ServerDisconnected();
   SetStatus(spServer, "");
   SetConnectEnabled(true);
 }
@@ -267,7 +254,7 @@ void TBridge::Disconnectfromserver1Click() {
 void TBridge::SRCPCl1Disconnect() {
   // The window follows a connection the server ended, so the person can
   // connect again without disconnecting first.
-  FLayout->ServerDisconnected();
+  FLayout.ServerDisconnected();
   SetStatus(spServer, "");
   SetConnectEnabled(true);
 }

@@ -127,7 +127,7 @@ public:
   TMoBaSRCPClient& SRCPCl1() { return *FClient; }
   TTenvarra& Engine() { return *FEngine; }
   // What the layout view shows; fed by the client's reports and the port.
-  TLayoutModel& Layout() { return *FLayout; }
+  TLayoutModel& Layout() { return FLayout; }
   // None before ProvidePort succeeded.
   TVSPort* Port() const { return FPort.get(); }
 
@@ -159,8 +159,6 @@ private:
   void SendLocoOnBus(TMoBaAdvancedLoco& Loco, int32_t Number);
   void SetServerPower(bool On);
   void RxChar();
-  // Points the client's reports at the layout model, or (Hooked false) away.
-  void HookLayout(bool Hooked);
 
   TEventLoop& FLoop;
   TMainThreadQueue& FQueue;
@@ -185,7 +183,8 @@ private:
   TTimerId FConnectTimer = 0;
 
   std::unique_ptr<TTenvarra> FEngine;
-  std::unique_ptr<TLayoutModel> FLayout;
+  // Declared before the client, whose reports it takes, so that it outlives it.
+  TLayoutModel FLayout;
   std::unique_ptr<TMoBaSRCPClient> FClient;
   std::string FPortName;
   std::string FPortError;

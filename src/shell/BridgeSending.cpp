@@ -104,7 +104,7 @@ void TBridge::SRCPCl1FeedbackChange(TMoBaSRCPFeedback& AFeedback) {
     WriteScreen("Feedback change detected: Address: " + std::to_string(address) +
                 " Value: " + std::to_string(value));
   FEngine->SetContact(address, value != 0);
-  FLayout->FeedbackChanged(address);
+  FLayout.FeedbackChanged(address);
 }
 
 void TBridge::Poweron1Click() {

@@ -54,7 +54,7 @@ QGroupBox* Group(const QString& Title, QWidget* Content, QWidget* Parent) {
 }  // namespace
 
 TLayoutForm::TLayoutForm(TBridge& Bridge, QWidget* Parent)
-    : QWidget(Parent, Qt::Window), FBridge(Bridge), FDirty(TLayoutModel::AllParts) {
+    : QWidget(Parent, Qt::Window), FBridge(Bridge) {
   setObjectName(QStringLiteral("LayoutForm"));
   setWindowTitle(QStringLiteral("Layout"));
 

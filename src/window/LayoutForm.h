@@ -62,7 +62,7 @@ private:
   QTableWidget* tbSolenoids;
   TFeedbackGrid* FGrid;
   QTimer FRefreshTimer;
-  unsigned FDirty;
+  unsigned FDirty = 0;
   int FRefreshCount = 0;
 };
 
