@@ -232,7 +232,8 @@ TEST_F(Accessoires, FeedbackReportingIsSwitchedAndReportsGrowTheContacts) {
   EXPECT_EQ(CommandsSent(), (Strings{"INIT 8 FB S88", "INIT 8 FB S88 LPT1 2", "TERM 8 FB"}));
 
   ASSERT_TRUE(Push({"2.000 100 INFO 8 FB 5 1", "2.100 100 INFO 8 FB 0 1", "2.100 100 INFO 8 FB -4 1",
-                    "2.100 100 INFO 8 FB 65537 1", "2.100 100 INFO 9 FB 6 1",
+                    "2.100 100 INFO 8 FB 65537 1", "2.100 100 INFO 8 FB 2147483647 1",
+                    "2.100 100 INFO 9 FB 6 1",
                     "2.000 100 INFO 8 FB 5 0", "1.500 100 INFO 8 FB 5 0",
                     "2.500 100 INFO 8 FB 5 1", "2.600 100 INFO 8 FB 2 1"}));
   ASSERT_EQ(feedbacks.Count(), 5);
