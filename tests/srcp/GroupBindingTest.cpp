@@ -14,21 +14,6 @@ using TListeners = std::vector<TSRCPBaseDeviceGroup*>;
 
 class GroupBindingTest : public TGroupTest {};
 
-TEST_F(GroupBindingTest, DestroyedSessionsAreForgotten) {
-  TSRCPPower first, second;
-  for (TSRCPPower* group : {&first, &second}) {
-    group->SetCommandClient(Command.get());
-    group->SetInfoClient(Info.get());
-  }
-  Info.reset();
-  Command.reset();
-  for (TSRCPPower* group : {&first, &second}) {
-    EXPECT_EQ(group->InfoClient(), nullptr);
-    EXPECT_EQ(group->CommandClient(), nullptr);
-    EXPECT_FALSE(group->QueryState());
-  }
-}
-
 TEST_F(GroupBindingTest, DestroyedOrMovedGroupsLeaveTheSession) {
   auto first = std::make_unique<TSRCPPower>();
   TSRCPPower second;
