@@ -44,7 +44,6 @@ TEST(SolenoidProtocolCatalogue, FindsAFamilyWithEnoughAddressesOrAppendsAProtoco
   EXPECT_EQ(found[3]->Desc, "Automatic solenoid protocol with 256 addresses.");
   EXPECT_EQ(found[3]->MaxPort * 10 + found[3]->MaxValue, 11);
   EXPECT_EQ(found[5]->Base, MoBaBaseMotorola);
-  EXPECT_EQ(found[5]->Desc, "Automatic solenoid protocol with 300 addresses.");
   EXPECT_EQ(found[8]->Extension, 1);
 }
 
