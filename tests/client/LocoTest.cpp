@@ -57,7 +57,6 @@ TEST(LocoProtocolCatalogue, FindsTheFirstFittingProtocolOrAppendsOneAutomaticPro
             "Automatic loco protocol with 256 addresses, 28 speed steps and 9 function(s).");
   EXPECT_EQ(found[3]->Base * 10 + found[3]->Extension, MoBaBaseNmra * 10 + 2);
   EXPECT_EQ(found[9]->MaxAddress, 300);
-  EXPECT_EQ(found[11]->Extension, 0);
 }
 
 using LocoTest = TClientTest;
