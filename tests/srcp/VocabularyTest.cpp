@@ -44,7 +44,6 @@ TEST(VocabularyTest, NamesAndVersions) {
     EXPECT_EQ(GroupFromName(lower), g) << lower;
   }
   EXPECT_EQ(GroupFromName("GL "), dgInvalid);
-  EXPECT_EQ(VersionFromText("0.8.4"), cvUnknown);
   TSRCPSMAddressType type = satReg;
   EXPECT_FALSE(SMAddressTypeFromName("PAGE", type));
   EXPECT_EQ(type, satReg);
