@@ -107,9 +107,6 @@ TEST_F(RecordsTest, LineShapesThatDependOnValues) {
 // must still be learned with the groups it does know.
 TEST_F(RecordsTest, DescriptionSkipsUnknownGroupNames) {
   using Groups = std::vector<TSRCPDeviceGroup>;
-  ASSERT_TRUE(Cmd.Parse("5.250 100 INFO 0 DESCRIPTION SESSION SERVER TIME GM"));
-  EXPECT_EQ(Cmd.Bus, 0);
-  EXPECT_EQ(Description.Groups, (Groups{dgSession, dgServer, dgTime}));
   ASSERT_TRUE(Cmd.Parse("5.250 100 INFO 1 DESCRIPTION GM GL  XYZ  FB"));
   EXPECT_EQ(Description.Groups, (Groups{dgLoco, dgFeedback}));
   EXPECT_EQ(Description.GetGroup(2), dgInvalid);
