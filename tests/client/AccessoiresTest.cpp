@@ -44,7 +44,6 @@ TEST(SolenoidProtocolCatalogue, FindsAFamilyWithEnoughAddressesOrAppendsAProtoco
   EXPECT_EQ(found[3]->Desc, "Automatic solenoid protocol with 256 addresses.");
   EXPECT_EQ(found[3]->MaxPort * 10 + found[3]->MaxValue, 11);
   EXPECT_EQ(found[5]->Base, MoBaBaseMotorola);
-  EXPECT_EQ(found[5]->Desc, "Automatic solenoid protocol with 300 addresses.");
   EXPECT_EQ(found[8]->Extension, 1);
 }
 
@@ -232,7 +231,8 @@ TEST_F(Accessoires, FeedbackReportingIsSwitchedAndReportsGrowTheContacts) {
   EXPECT_EQ(CommandsSent(), (Strings{"INIT 8 FB S88", "INIT 8 FB S88 LPT1 2", "TERM 8 FB"}));
 
   ASSERT_TRUE(Push({"2.000 100 INFO 8 FB 5 1", "2.100 100 INFO 8 FB 0 1", "2.100 100 INFO 8 FB -4 1",
-                    "2.100 100 INFO 8 FB 65537 1", "2.100 100 INFO 9 FB 6 1",
+                    "2.100 100 INFO 8 FB 65537 1", "2.100 100 INFO 8 FB 2147483647 1",
+                    "2.100 100 INFO 9 FB 6 1",
                     "2.000 100 INFO 8 FB 5 0", "1.500 100 INFO 8 FB 5 0",
                     "2.500 100 INFO 8 FB 5 1", "2.600 100 INFO 8 FB 2 1"}));
   ASSERT_EQ(feedbacks.Count(), 5);

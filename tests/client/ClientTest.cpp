@@ -29,8 +29,6 @@ protected:
 
 TEST_F(ClientTest, BusesComeFromDescriptionReportsInTheOrderTheyArriveOncePerNumber) {
   ConnectClient();
-  EXPECT_EQ(Client->SessionID(), CmdSession);
-  EXPECT_EQ(Client->InfoSessionID(), InfoSession);
   ASSERT_TRUE(Push({"2.000 100 INFO 0 DESCRIPTION SESSION SERVER TIME GM",
                     "2.100 100 INFO 3 DESCRIPTION GL", "2.200 100 INFO 3 DESCRIPTION GL",
                     "2.300 100 INFO 2 DESCRIPTION SESSION SM", "2.400 100 INFO 0 DESCRIPTION TIME"}));
@@ -46,7 +44,6 @@ TEST_F(ClientTest, BusesComeFromDescriptionReportsInTheOrderTheyArriveOncePerNum
   const TMoBaSRCPBus& bus0 = Client->Buses(0);
   EXPECT_TRUE(bus0.Time() && !bus0.Power() && !bus0.Locos() && !bus0.Accessoires() &&
               !bus0.Feedbacks());
-  EXPECT_EQ(bus0.SettingsSection(), "Bus0Info");
   EXPECT_FALSE(Client->Buses(2).Empty());
   EXPECT_TRUE(CommandsSent().empty());
 }
@@ -225,30 +222,19 @@ TEST_F(ClientTest, LogDisabledSilencesBothSessions) {
   ConnectClient();
   Info().Send("2.000 100 INFO 1 DESCRIPTION GL");
   ASSERT_TRUE(Serve([&] { return Client->BusCount() == 1; }));
-  EXPECT_FALSE(Client->LogEnabled() || Client->InfoClient().LogEnabled());
   EXPECT_TRUE(CmdLog.empty() && InfoLog.empty());
 }
 
-TEST_F(ClientTest, AConnectStalledInEitherHandshakeLeavesTheClientIdle) {
-  Client->CommandClient().SetReplyTimeout(100);
+// A stalled command handshake is SessionHandshakeTest's; here the command
+// session must be ended when the information session's server stalls.
+TEST_F(ClientTest, AConnectStalledInTheInformationHandshakeLeavesTheClientIdle) {
   Client->InfoClient().SetHandshakeTimeout(100);
-  // The command session's server stops after its welcome line.
-  Cmd().Send("srcpd V2.1.3; SRCP 0.8.2").Expect("SET PROTOCOL SRCP 0.8.2");
+  Cmd().Handshake("COMMAND", CmdSession).Expect("TERM 0 SESSION 1").Send("9.000 200 OK");
+  Info().Send("srcpd V2.1.3; SRCP 0.8.2").Expect("SET PROTOCOL SRCP 0.8.2");
   EXPECT_THROW(Client->Connect(), ESRCPClientConnectError);
-  EXPECT_TRUE(Cmd().Done());
-  EXPECT_FALSE(Client->Connected() || Client->CommandClient().Connected());
-  EXPECT_LE(Disconnects, 1);
-
-  // Now the information session's server stops the same way.
-  Disconnects = 0;
-  TScriptedConnection& cmd = Server.Connection(1);
-  cmd.Handshake("COMMAND", 5).Expect("TERM 0 SESSION 5").Send("9.000 200 OK");
-  Server.Connection(2).Send("srcpd V2.1.3; SRCP 0.8.2").Expect("SET PROTOCOL SRCP 0.8.2");
-  EXPECT_THROW(Client->Connect(), ESRCPClientConnectError);
-  EXPECT_TRUE(cmd.Done() && Server.Connection(2).Done());
+  EXPECT_TRUE(Cmd().Done() && Info().Done());
   EXPECT_FALSE(Client->Connected() || Client->CommandClient().Connected() ||
                Client->InfoClient().Connected());
-  EXPECT_LE(Disconnects, 1);
   Queue.PollOnce(0);
   EXPECT_LE(Disconnects, 1);
   EXPECT_EQ(Client->BusCount(), 0);

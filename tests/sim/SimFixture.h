@@ -51,16 +51,16 @@ protected:
     return lines;
   }
 
-  // Starts a simulator with Options (on a free port) and connects Cmd and Info.
-  void Start(TSimOptions Options = {}) {
-    Options.Port = 0;
-    Server = std::make_unique<TSimServer>(Options);
+  // Starts a simulator on a free port and connects Cmd and Info.
+  void SetUp() override {
+    TSimOptions options;
+    options.Port = 0;
+    Server = std::make_unique<TSimServer>(options);
     Server->Start();
     Cmd = Connect("COMMAND");
     Info = Connect("INFO");
     ASSERT_EQ(Info->ReadThrough("100 INFO 8 POWER OFF"), FreshSnapshot());
   }
-  void SetUp() override { Start(); }
 
   // A client that has passed the handshake in Mode.
   std::unique_ptr<TSimClient> Connect(const std::string& Mode) {

@@ -72,8 +72,7 @@ TEST(SimProgram, ServesOnThePortItNamesUntilItIsTerminated) {
   ASSERT_EQ(line.substr(0, prefix.size()), prefix);
   const int port = std::atoi(line.c_str() + prefix.size());
   TSimClient client(port);
-  EXPECT_EQ(client.Handshake("COMMAND"), 1);
-  EXPECT_EQ(client.Ask("GET 8 DESCRIPTION"), "100 INFO 8 DESCRIPTION FB POWER");
+  EXPECT_EQ(client.Handshake("COMMAND"), 1);  // SimCommands covers what it answers
 
   TProgram taken("--port " + std::to_string(port));
   const std::string refusal = "tenvarra-sim: cannot listen on 127.0.0.1:" + std::to_string(port);

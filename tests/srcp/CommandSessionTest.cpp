@@ -64,20 +64,6 @@ TEST_F(CommandSessionTest, ServerClosingInsteadOfAnsweringTermIsTheNormalEnd) {
   EXPECT_EQ(Record.Disconnects, 1);
 }
 
-TEST_F(CommandSessionTest, ServerClosingTheConnectionFailsTheNextRead) {
-  ConnectSession();
-  Peer.Close();
-  ASSERT_TRUE(Peer.Done());
-  EXPECT_THROW(Client->ReadReply(Msg), EConnClosed);
-  EXPECT_FALSE(Client->Connected());
-  EXPECT_EQ(Client->SessionId(), -1);
-  EXPECT_EQ(Record.Events, std::vector<std::string>{"disconnected"});
-  Client->SendCommand(Msg);  // refused locally now
-  EXPECT_FALSE(Client->ReadReply(Msg));
-  EXPECT_NO_THROW(Client->Disconnect());
-  EXPECT_EQ(Record.Disconnects, 1);
-}
-
 TEST_F(CommandSessionTest, StalledServerOrOverlongLineFailsTheRead) {
   ConnectSession();
   Client->SetReplyTimeout(200);

@@ -1,12 +1,11 @@
 // Reports reaching device groups through a live information session: the
-// address filter, the age test per sort of report, locks, and what each
-// group reads from a report.
+// address filter, the age test per sort of report, locks, and what the
+// groups read from a report.
 
 #include <gtest/gtest.h>
 
 #include "GroupFixture.h"
 #include "srcp/AccessoireGroup.h"
-#include "srcp/DescriptionGroup.h"
 #include "srcp/LocoGroup.h"
 #include "srcp/TimeGroup.h"
 
@@ -72,20 +71,16 @@ TEST_F(GroupReportTest, EachSortOfReportHasItsOwnAge) {
   EXPECT_EQ(time.ModelTime.Milliseconds, (12 * 3600 + 30 * 60 + 15) * 1000);
 }
 
-TEST_F(GroupReportTest, AccessoryAndDescriptionReadTheirRecords) {
+// Descriptions reach the railway client's description group (ClientTest).
+TEST_F(GroupReportTest, AnAccessoryInitReportLeavesNoEarlierProtocolVersion) {
   Connect();
   TSRCPCustomAccessoire accessory;
   Listen(accessory, 1, semBus);
-  TSRCPCustomDescription description;
-  Listen(description, 0, semAll);
   Push("5.000 100 INFO 1 GA 12 1 1");
   EXPECT_EQ(accessory.Port, 1);
   accessory.ProtocolVersion = 5;
   Push("6.000 101 INFO 1 GA 12 N");
   EXPECT_EQ(accessory.ProtocolVersion, 0);
-  Push("7.000 100 INFO 2 DESCRIPTION GA GL FB POWER GM");
-  EXPECT_EQ(description.Bus(), 2);
-  EXPECT_EQ(description.Groups(), (std::vector<TSRCPDeviceGroup>{dgAccessoire, dgLoco, dgFeedback, dgPower}));
 }
 
 TEST(ModelTimeTest, JulianDaysAndTimesOfDayStayInRange) {

@@ -126,16 +126,6 @@ TEST_F(InfoSessionTest, ServerClosingIsReportedOnTheMainThreadAfterTheReaderEnde
   Info->OnDisconnected = nullptr;  // its captures end with this test
 }
 
-TEST_F(InfoSessionTest, DisconnectStopsTheBlockedReader) {
-  ConnectInfo();
-  Peer.ExpectClosed();
-  Info->Disconnect();
-  EXPECT_TRUE(Peer.Done());
-  EXPECT_FALSE(Info->Reading());
-  Queue.PollOnce(0);  // nothing more was posted for this end
-  EXPECT_EQ(Record.Events, std::vector<std::string>{"disconnected"});
-}
-
 TEST_F(InfoSessionTest, AListenerMayDisconnectAndReconnectWhileTheReaderWaitsForIt) {
   // The listener does not wait for the reader that waits for it, and the new
   // reader's hand-over, queued behind the join of the old reader, is run by

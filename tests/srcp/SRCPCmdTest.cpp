@@ -11,17 +11,10 @@
 namespace tenvarra {
 namespace {
 
-TEST(SRCPCmdTest, FormatsLeaveNoBlankForUnsetValues) {
+TEST(SRCPCmdTest, LinesWithoutASyntaxRowAreInternalErrors) {
   TSRCPCmd cmd;
   cmd.SetVersion(cv082);
   cmd.SetGroup(dgAccessoire);
-  cmd.SetCommand(mkSet);
-  cmd.Bus = -1;
-  cmd.Address = 12;
-  cmd.Accessoire().Port = -1;
-  cmd.Accessoire().Value = 1;
-  cmd.Accessoire().Delay = 200;
-  EXPECT_EQ(cmd.Format(), "SET GA 12 1 200");
   // A kind the group lacks is formatted as an internal error, the code field left alone.
   cmd.SetCommand(mkWait);
   cmd.Code = 17;
