@@ -112,15 +112,6 @@ TEST(LocoSpeed, ScalesWithHalvesToTheEvenNeighbourAndWithoutOverflow) {
   EXPECT_EQ(loco.MaxSpeed(), 1);
 }
 
-TEST(LocoSpeed, RoundHalfEvenDivisionIsExactForNegativeAndHugeValues) {
-  const std::vector<std::array<int64_t, 3>> cases = {
-      {5, 2, 2}, {7, 2, 4}, {-5, 2, -2}, {-7, 2, -4}, {-8, 3, -3}, {8, 3, 3},
-      {INT64_MAX, INT64_MAX - 1, 1}, {INT64_MIN, 2, INT64_MIN / 2}};
-  for (const auto& [numerator, denominator, expected] : cases)
-    EXPECT_EQ(RoundHalfEvenDiv(numerator, denominator), expected) << numerator << '/'
-                                                                     << denominator;
-}
-
 TEST(LocoAssign, CopiesStateByClass) {
   const auto wide = MakeProtocol(28, 9, 80);
   TMoBaAdvancedLoco source;
