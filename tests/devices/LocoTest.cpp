@@ -26,7 +26,6 @@ std::unique_ptr<TMoBaLocoProtocol> MakeProtocol(int32_t maxSteps, int32_t maxFun
 TEST(LocoLimits, AddressFunctionsAndStepsFollowTheProtocol) {
   const auto p = MakeProtocol(14, 5, 99);
   TMoBaBaseLoco loco;
-  EXPECT_EQ(loco.FunctionCount(), 255);
   loco.SetAddress(-5);
   EXPECT_EQ(loco.Address(), 1);  // never below 1
   loco.SetAddress(150);
