@@ -41,7 +41,6 @@ TEST(LearnFormTest, LocoChoiceIsKeptFromOneQuestionToTheNext) {
   EXPECT_EQ(AskLoco(form, 90,
                     [&] {
                       EXPECT_EQ(list.currentIndex(), -1);
-                      EXPECT_EQ(list.placeholderText(), QString(61, QLatin1Char('-')));
                       {
                         TBoxAnswer refused;
                         Click(form, "buOK");

@@ -47,7 +47,6 @@ protected:
 
 TEST_F(LocoFormTest, EmptyTableOffersOldMotorolaAtAddressOne) {
   Open();
-  EXPECT_EQ(FForm.windowTitle(), "Loco setup");
   ASSERT_EQ(Protocol().count(), 17);
   EXPECT_EQ(Shown(), "1/ 0 1 14 1 0");  // number, address, steps, functions, item
   EXPECT_TRUE(Enabled("EdAddress"));

@@ -41,7 +41,6 @@ protected:
 
 TEST_F(SolFormTest, NewSolenoidsTakeTheChosenProtocolsLimits) {
   FForm.show();
-  EXPECT_EQ(FForm.windowTitle(), "Solenoid setup");
   EXPECT_EQ(LabelText(FForm, "lbNr"), "1/ 0");
   Click(FForm, "BuSave");
   const struct {
