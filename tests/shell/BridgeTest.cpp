@@ -107,7 +107,7 @@ TEST_F(TBridgeTest, LogLinesGoToTheRunsFileAndAMissingDataDirectoryIsReportedAnd
   EXPECT_EQ(lostUI.Messages.size(), 2u);
 }
 
-TEST_F(TBridgeTest, TheGeneralSetupsSaveNeitherWritesNorAimsTheClientWhenAFieldIsBad) {
+TEST_F(TBridgeTest, TheGeneralSetupsSaveAimsTheClientOnlyWhenEveryFieldIsGood) {
   TTestBridgeUI ui;
   auto bridge = MakeBridge(ui);
   TGeneralSetupFields fields = GeneralSetupFields(bridge->Settings());
@@ -117,6 +117,9 @@ TEST_F(TBridgeTest, TheGeneralSetupsSaveNeitherWritesNorAimsTheClientWhenAFieldI
   EXPECT_EQ(bridge->Settings().Host, "other.local");  // taken before the bad field
   EXPECT_EQ(bridge->SRCPCl1().Host(), "localhost");
   EXPECT_FALSE(Data.Exists("loco.dat"));
+  fields.Port = "4303";  // the host reaching the client is MainFormTest's
+  bridge->GeneralSetupSave(fields);
+  EXPECT_EQ(bridge->SRCPCl1().Port(), 4303);
 }
 
 // The server announces buses 1 and 3 only: list positions 0 and 1.
