@@ -23,9 +23,6 @@ TEST(Catalogue, FillingReplacesTheItemsWithCopiesOfTheDefaultRowsWithoutGroups) 
     EXPECT_EQ(locos.Items(i)->Name, MoBaDefaultLocoProtocols[i].Name);
     EXPECT_TRUE(locos.Items(i)->Groups.none());
   }
-  // The process-wide catalogues start with the same rows.
-  EXPECT_EQ(MoBaLocoProtocols().Items(10)->Name, MoBaDefaultLocoProtocols[10].Name);
-  EXPECT_EQ(MoBaSolenoidProtocols().Items(1)->Name, MoBaDefaultSolenoidProtocols[1].Name);
 }
 
 TEST(DialogProtocols, ElevenSharedChoicesKnownByIdentity) {

