@@ -240,24 +240,4 @@ std::vector<std::string> SplitCommaText(std::string_view text) {
   return items;
 }
 
-std::string JoinCommaText(const std::vector<std::string>& items) {
-  std::string out;
-  for (size_t n = 0; n < items.size(); ++n) {
-    if (n) out += ',';
-    const std::string& it = items[n];
-    const bool quote = it.find_first_of(" ,\"\t") != std::string::npos;
-    if (!quote) {
-      out += it;
-      continue;
-    }
-    out += '"';
-    for (char c : it) {
-      if (c == '"') out += '"';
-      out += c;
-    }
-    out += '"';
-  }
-  return out;
-}
-
 }  // namespace tenvarra

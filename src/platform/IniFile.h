@@ -68,7 +68,4 @@ private:
 // quote inside it. Empty items between two commas are kept as empty strings.
 std::vector<std::string> SplitCommaText(std::string_view text);
 
-// Joins items with commas; an item holding a blank, comma or quote is quoted.
-std::string JoinCommaText(const std::vector<std::string>& items);
-
 }  // namespace tenvarra
