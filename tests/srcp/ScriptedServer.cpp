@@ -13,8 +13,6 @@
 
 namespace tenvarra::test {
 
-// ---- TScriptedConnection ----
-
 TScriptedConnection::TScriptedConnection(int StopFd) : FStopFd(StopFd) {}
 
 TScriptedConnection::~TScriptedConnection() {
@@ -32,13 +30,16 @@ TScriptedConnection& TScriptedConnection::ExpectClosed() { return Add(TStepKind:
 
 TScriptedConnection& TScriptedConnection::Handshake(const std::string& Mode, int SessionId,
                                                     const std::string& Welcome) {
-  return Send(Welcome)
-      .Expect("SET PROTOCOL SRCP 0.8.2")
+  return Send(Welcome).Handshake(Mode, "1.200 200 OK GO " + std::to_string(SessionId));
+}
+
+TScriptedConnection& TScriptedConnection::Handshake(const std::string& Mode, const std::string& GoReply) {
+  return Expect("SET PROTOCOL SRCP 0.8.2")
       .Send("1.000 201 OK PROTOCOL SRCP")
       .Expect("SET CONNECTIONMODE SRCP " + Mode)
       .Send("1.100 202 OK CONNECTIONMODE")
       .Expect("GO")
-      .Send("1.200 200 OK GO " + std::to_string(SessionId));
+      .Send(GoReply);
 }
 
 TScriptedConnection& TScriptedConnection::Add(TStepKind Kind, std::string Text) {
@@ -47,11 +48,10 @@ TScriptedConnection& TScriptedConnection::Add(TStepKind Kind, std::string Text) 
   return *this;
 }
 
-::testing::AssertionResult TScriptedConnection::Done(int TimeoutMs) {
+::testing::AssertionResult TScriptedConnection::Done() {
   std::unique_lock lock(FLock);
-  const bool finished = FChanged.wait_for(lock, std::chrono::milliseconds(TimeoutMs), [this] {
-    return FSteps.empty() && FRunning == 0;
-  });
+  const bool finished = FChanged.wait_for(lock, std::chrono::milliseconds(TScriptedServer::StepTimeoutMs),
+                                          [this] { return FSteps.empty() && FRunning == 0; });
   if (finished && FFailures.empty()) return ::testing::AssertionSuccess();
   auto result = ::testing::AssertionFailure();
   if (!finished)
@@ -78,71 +78,50 @@ void TScriptedConnection::Run() {
       FSteps.pop_front();
       ++FRunning;
     }
-    RunStep(step);
-    { const std::lock_guard lock(FLock); --FRunning; }
+    const std::string failure = RunStep(step);
+    {
+      const std::lock_guard lock(FLock);
+      if (!failure.empty()) FFailures.push_back(failure);
+      --FRunning;
+    }
     FChanged.notify_all();
   }
 }
 
-void TScriptedConnection::RunStep(const TStep& Step) {
-  if (FFd < 0) return Fail("step after the server closed the connection");
-  std::string line, why;
-  switch (Step.Kind) {
-    case TStepKind::skSend:
-      if (!SendAll(FFd, Step.Text)) Fail("could not send \"" + Step.Text.substr(0, 80) + "\"");
-      return;
-    case TStepKind::skExpect:
-      if (!ReadLine(line, why))
-        Fail("expected \"" + Step.Text + "\", " + why);
-      else if (line != Step.Text)
-        Fail("expected \"" + Step.Text + "\", got \"" + line + "\"");
-      return;
-    case TStepKind::skClose:
-      ::shutdown(FFd, SHUT_RDWR);
-      ::close(std::exchange(FFd, -1));
-      return;
-    case TStepKind::skExpectClosed:
-      if (ReadLine(line, why))
-        Fail("expected the client to close, got \"" + line + "\"");
-      else if (why != "closed by the client")
-        Fail("expected the client to close, " + why);
-      return;
+std::string TScriptedConnection::RunStep(const TStep& Step) {
+  if (FFd < 0) return "step after the server closed the connection";
+  if (Step.Kind == TStepKind::skSend)
+    return SendAll(FFd, Step.Text) ? "" : "could not send \"" + Step.Text.substr(0, 80) + "\"";
+  if (Step.Kind == TStepKind::skClose) {
+    ::shutdown(FFd, SHUT_RDWR);
+    ::close(std::exchange(FFd, -1));
+    return "";
   }
-}
-
-bool TScriptedConnection::ReadLine(std::string& Line, std::string& Why) {
+  const std::string expected =
+      Step.Kind == TStepKind::skExpect ? "expected \"" + Step.Text + "\", " : "expected the client to close, ";
+  std::string line;
   const auto deadline = TTestClock::now() + std::chrono::milliseconds(TScriptedServer::StepTimeoutMs);
-  switch (FLines.Next(FFd, Line, deadline, FStopFd)) {
-    case TSocketLines::srLine: return true;
+  switch (FLines.Next(FFd, line, deadline, FStopFd)) {
+    case TSocketLines::srLine:
+      return Step.Kind == TStepKind::skExpect && line == Step.Text ? "" : expected + "got \"" + line + "\"";
+    case TSocketLines::srClosed:
+      return Step.Kind == TStepKind::skExpectClosed ? "" : expected + "closed by the client";
     case TSocketLines::srSilent:
-      Why = "nothing within " + std::to_string(TScriptedServer::StepTimeoutMs) + " ms";
-      return false;
-    case TSocketLines::srClosed: Why = "closed by the client"; return false;
-    case TSocketLines::srFailed: Why = "read failed"; return false;
+      return expected + "nothing within " + std::to_string(TScriptedServer::StepTimeoutMs) + " ms";
+    case TSocketLines::srFailed: break;
   }
-  return false;
+  return expected + "read failed";
 }
-
-void TScriptedConnection::Fail(const std::string& Why) {
-  const std::lock_guard lock(FLock);
-  FFailures.push_back(Why);
-}
-
-// ---- TScriptedServer ----
 
 TScriptedServer::TScriptedServer() {
   FStopFd = ::eventfd(0, EFD_CLOEXEC);
   FListenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
   socklen_t length = sizeof address;
-  if (FStopFd < 0 || FListenFd < 0 ||
-      ::bind(FListenFd, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-      ::listen(FListenFd, 8) != 0 ||
-      ::getsockname(FListenFd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-    if (FListenFd >= 0) ::close(FListenFd);
-    if (FStopFd >= 0) ::close(FStopFd);
+  // Nothing to clean up: a test that cannot listen fails as a whole.
+  if (FStopFd < 0 || FListenFd < 0 || ::bind(FListenFd, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+      ::listen(FListenFd, 8) != 0 || ::getsockname(FListenFd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
     throw std::runtime_error("scripted server: cannot listen on 127.0.0.1");
-  }
   FPort = ntohs(address.sin_port);
   FAcceptThread = std::thread([this] { AcceptLoop(); });
 }

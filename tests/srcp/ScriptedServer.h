@@ -1,17 +1,11 @@
 #pragma once
-// An SRCP server for tests, driven by a script. It listens on 127.0.0.1 (a
-// free port) and hands the connections it accepts, in order, to the scripts
-// of Connection(0), Connection(1), ... A script is a list of steps run by a
-// thread of the connection: expect a line from the client, send a line,
-// close the connection, wait for the client to close it. Steps may be added
-// before the client connects (so the server answers while the client blocks
-// in its handshake or in a command) and at any time later (information
-// lines pushed on cue). A connection with no step left just stays open and
-// silent: a stalled server.
-//
-// Every wait is bounded (TScriptedServer::StepTimeoutMs), so a failing test cannot hang.
-// Failed steps are collected; Done() waits for the script to finish and
-// reports them.
+// An SRCP server for tests, driven by a script. It listens on a free port of
+// 127.0.0.1 and hands the connections it accepts, in order, to the scripts of
+// Connection(0), Connection(1), ... A connection's thread runs its steps;
+// steps may be added before the client connects (the server answers while
+// the client blocks) and at any time later (lines pushed on cue). With no
+// step left a connection stays open and silent: a stalled server. Every wait
+// is bounded, so a failing test cannot hang; Done() reports failed steps.
 
 #include <gtest/gtest.h>
 
@@ -33,28 +27,23 @@ public:
   explicit TScriptedConnection(int StopFd);
   // Ends the connection and joins its thread.
   ~TScriptedConnection();
-  TScriptedConnection(const TScriptedConnection&) = delete;
-  TScriptedConnection& operator=(const TScriptedConnection&) = delete;
 
-  // Sends Line followed by CR LF.
+  // Send adds CR LF, SendRaw sends Data as it is; Expect: the client's next
+  // line (without CR LF); ExpectClosed: the client closes, sending nothing more.
   TScriptedConnection& Send(const std::string& Line);
-  // Sends Data as it is.
   TScriptedConnection& SendRaw(const std::string& Data);
-  // The client's next line (without CR LF) must be Line.
   TScriptedConnection& Expect(const std::string& Line);
-  // Closes the connection from the server's side.
   TScriptedConnection& Close();
-  // The client must close the connection, sending nothing more.
   TScriptedConnection& ExpectClosed();
-  // The steps of a handshake that the server accepts: welcome line, the
-  // replies to SET PROTOCOL, SET CONNECTIONMODE (Mode "COMMAND" or "INFO")
-  // and GO with SessionId.
+  // The steps of a handshake: welcome line, the replies to SET PROTOCOL, SET
+  // CONNECTIONMODE (Mode "COMMAND" or "INFO") and GO, accepted with SessionId;
+  // or, after a welcome of the test's own, GO answered with GoReply.
   TScriptedConnection& Handshake(const std::string& Mode, int SessionId,
                                  const std::string& Welcome = "srcpd V2.1.3; SRCP 0.8.2");
+  TScriptedConnection& Handshake(const std::string& Mode, const std::string& GoReply);
 
-  // Waits until every step added so far has run (at most TimeoutMs) and
-  // tells which steps failed.
-  ::testing::AssertionResult Done(int TimeoutMs = 5000);
+  // Waits (bounded) until every step added so far has run; tells which failed.
+  ::testing::AssertionResult Done();
 
   // For the server: starts the script's thread on an accepted connection.
   void Attach(int Fd);
@@ -68,10 +57,8 @@ private:
 
   TScriptedConnection& Add(TStepKind Kind, std::string Text);
   void Run();
-  void RunStep(const TStep& Step);
-  // The next line from the client; false on time-out, end or stop.
-  bool ReadLine(std::string& Line, std::string& Why);
-  void Fail(const std::string& Why);
+  // Empty when the step went as scripted, else why not.
+  std::string RunStep(const TStep& Step);
 
   const int FStopFd;
   mutable std::mutex FLock;
@@ -79,8 +66,7 @@ private:
   std::deque<TStep> FSteps;          // guarded by FLock
   std::size_t FRunning = 0;          // steps taken but not finished; guarded
   std::vector<std::string> FFailures;  // guarded
-  bool FAccepted = false;             // guarded
-  bool FStopping = false;             // guarded
+  bool FAccepted = false, FStopping = false;  // guarded
   int FFd = -1;                       // owned by the script's thread once attached
   TSocketLines FLines;                // the script's thread only
   std::thread FThread;
@@ -93,8 +79,6 @@ public:
   TScriptedServer();
   // Stops accepting, ends every connection, joins every thread.
   ~TScriptedServer();
-  TScriptedServer(const TScriptedServer&) = delete;
-  TScriptedServer& operator=(const TScriptedServer&) = delete;
 
   int Port() const { return FPort; }
   // The script of the Index-th accepted connection (0 first).
@@ -103,9 +87,7 @@ public:
 private:
   void AcceptLoop();
 
-  int FListenFd = -1;
-  int FStopFd = -1;
-  int FPort = 0;
+  int FListenFd = -1, FStopFd = -1, FPort = 0;
   std::mutex FLock;
   std::deque<std::unique_ptr<TScriptedConnection>> FConnections;  // guarded by FLock
   std::thread FAcceptThread;
