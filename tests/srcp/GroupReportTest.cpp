@@ -1,18 +1,22 @@
 // Reports reaching device groups through a live information session: the
-// address filter, the age test per sort of report, locks, and what the
-// groups read from a report.
+// address filter, the age test per sort of report, locks, what the groups
+// read from a report, and groups and sessions going away in either order.
 
 #include <gtest/gtest.h>
 
-#include "GroupFixture.h"
+#include <memory>
+
+#include "SessionFixture.h"
 #include "srcp/AccessoireGroup.h"
 #include "srcp/LocoGroup.h"
+#include "srcp/PowerGroup.h"
 #include "srcp/TimeGroup.h"
 
 namespace tenvarra::test {
 namespace {
 
 using TSeen = std::vector<std::string>;
+using TListeners = std::vector<TSRCPBaseDeviceGroup*>;
 
 class GroupReportTest : public TGroupTest {};
 
@@ -81,6 +85,40 @@ TEST_F(GroupReportTest, AnAccessoryInitReportLeavesNoEarlierProtocolVersion) {
   accessory.ProtocolVersion = 5;
   Push("6.000 101 INFO 1 GA 12 N");
   EXPECT_EQ(accessory.ProtocolVersion, 0);
+}
+
+TEST_F(GroupReportTest, DestroyedOrMovedGroupsLeaveTheSession) {
+  auto first = std::make_unique<TSRCPPower>();
+  TSRCPPower second;
+  first->SetInfoClient(Info.get());
+  second.SetInfoClient(Info.get());
+  second.SetInfoClient(Info.get());  // no second entry
+  EXPECT_EQ(Info->Listeners(), (TListeners{first.get(), &second}));
+  first->SetCommandClient(Command.get());
+  first.reset();
+  EXPECT_EQ(Info->Listeners(), TListeners{&second});
+
+  TSRCPInfoClient other(Queue);
+  second.SetInfoClient(&other);
+  EXPECT_TRUE(Info->Listeners().empty());
+  Info.reset();  // the old session's end no longer concerns the group
+  EXPECT_EQ(second.InfoClient(), &other);
+  second.SetInfoClient(nullptr);
+}
+
+TEST_F(GroupReportTest, GroupMayBeDestroyedByItsOwnEvent) {
+  Connect();
+  auto doomed = std::make_unique<TSRCPPower>();
+  TSRCPPower survivor;
+  for (TSRCPPower* group : {doomed.get(), &survivor}) {
+    group->SetBus(1);
+    group->SetInfoClient(Info.get());
+  }
+  doomed->OnChange = [&doomed](TSRCPBaseDeviceGroup&) { doomed.reset(); };
+  Push("5.000 100 INFO 1 POWER ON");
+  EXPECT_EQ(doomed, nullptr);
+  EXPECT_TRUE(survivor.PowerOn());
+  EXPECT_EQ(Info->Listeners(), TListeners{&survivor});
 }
 
 TEST(ModelTimeTest, JulianDaysAndTimesOfDayStayInRange) {

@@ -21,7 +21,7 @@ protected:
     Info->Connect();
     ASSERT_TRUE(Peer.Done());
     ASSERT_TRUE(Info->Reading());
-    Record.Events.clear();
+    Record->Events.clear();
   }
 
   // Pushes Line and serves hand-overs until the session has logged it.
@@ -30,11 +30,11 @@ protected:
     return Serve([&] { return Logged(Line); });
   }
   bool Logged(const std::string& Line, const std::string& Prefix = "Rec: ") const {
-    return std::count(Record.Events.begin(), Record.Events.end(), Prefix + Line) > 0;
+    return std::count(Record->Events.begin(), Record->Events.end(), Prefix + Line) > 0;
   }
 
   std::unique_ptr<TSRCPInfoClient> Info = std::make_unique<TSRCPInfoClient>(Queue);
-  TSessionRecorder Record{*Info};
+  std::shared_ptr<TSessionRecord> Record = Recorded(*Info);
   TScriptedConnection& Peer = Server.Connection(0);
 };
 
@@ -75,7 +75,7 @@ TEST_F(InfoSessionTest, LinesReachTheirListenersByGroupBusModeAndLockedGroup) {
   EXPECT_TRUE(lock.Taken.empty());
   // In the order the listeners registered.
   EXPECT_EQ(order, (std::vector<TSRCPBaseDeviceGroup*>{&exact1, &bus1, &all, &exact2, &all, &exact1, &bus1, &all}));
-  EXPECT_EQ(Record.Errors, 1);
+  EXPECT_EQ(Record->Errors, 1);
   for (auto* group : {&exact1, &exact2, &bus1, &all, &feedback, &lock}) group->OnTaken = nullptr;
 }
 
@@ -101,23 +101,23 @@ TEST_F(InfoSessionTest, GroupsLeavingOrJoiningDuringADispatch) {
 TEST_F(InfoSessionTest, ServerClosingIsReportedOnTheMainThreadAfterTheReaderEnded) {
   bool onMainThread = false, readerGone = false;
   Info->OnDisconnected = [&](TSRCPBaseClient&) {
-    ++Record.Disconnects;
+    ++Record->Disconnects;
     onMainThread = Queue.IsMainThread();
     readerGone = !Info->Reading();
     Info->Disconnect();  // what an owner does; must neither block nor report twice
   };
   ConnectInfo();
   Peer.Close();
-  ASSERT_TRUE(Serve([&] { return Record.Disconnects > 0; }));
+  ASSERT_TRUE(Serve([&] { return Record->Disconnects > 0; }));
   EXPECT_TRUE(onMainThread);
   EXPECT_TRUE(readerGone);
   EXPECT_FALSE(Info->Connected());
   Queue.PollOnce(0);
-  EXPECT_EQ(Record.Disconnects, 1);
+  EXPECT_EQ(Record->Disconnects, 1);
   // The session can be connected anew, and an overlong line ends it.
   Server.Connection(1).Handshake("INFO", 9).SendRaw(std::string(70 * 1024, 'i'));
   Info->Connect();
-  ASSERT_TRUE(Serve([&] { return Record.Disconnects == 2; }));
+  ASSERT_TRUE(Serve([&] { return Record->Disconnects == 2; }));
   EXPECT_FALSE(Info->Reading());
   // The user is told why each connection went away.
   const std::string peer = "127.0.0.1:" + std::to_string(Server.Port());
@@ -149,7 +149,7 @@ TEST_F(InfoSessionTest, AListenerMayDisconnectAndReconnectWhileTheReaderWaitsFor
   ASSERT_TRUE(Serve([&] { return !Info->Reading() && group.Taken.size() == 2; }));
   EXPECT_TRUE(Peer.Done());
   EXPECT_FALSE(Info->Connected());
-  EXPECT_EQ(Record.Disconnects, 2);
+  EXPECT_EQ(Record->Disconnects, 2);
   EXPECT_EQ(group.Taken.back(), power);
   group.OnTaken = nullptr;
 }
