@@ -49,13 +49,11 @@ TEST(SolenoidProtocolCatalogue, FindsAFamilyWithEnoughAddressesOrAppendsAProtoco
 
 class Accessoires : public TClientTest {
 protected:
-  static TMoBaSolenoidProtocol& Motorola() { return *MoBaSolenoidProtocols().Items(0); }
-
   // A Motorola solenoid whose port Port is set to 1.
   static std::unique_ptr<TMoBaAdvancedSolenoid> Switched(int32_t Address, int32_t Port,
                                                          uint32_t Time) {
     auto solenoid = std::make_unique<TMoBaAdvancedSolenoid>();
-    solenoid->SetProtocol(&Motorola()), solenoid->SetAddress(Address);
+    solenoid->SetProtocol(MoBaSolenoidProtocols().Items(0)), solenoid->SetAddress(Address);
     solenoid->SetActivationTime(Time), solenoid->SetPortValue(Port, 1);
     return solenoid;
   }
@@ -165,7 +163,7 @@ TEST_F(Accessoires, InitLockAndTermReportsShapeTheRecords) {
   EXPECT_EQ(record.ActivationTime(), 500u);
   // 12 created by INIT: initialised.
   ASSERT_TRUE(Push({"3.200 101 INFO 1 GA 12 M", "3.300 100 INFO 1 GA 12 0 1"}));
-  EXPECT_EQ(accessoires.FindSolenoid(12)->Protocol(), &Motorola());
+  EXPECT_EQ(accessoires.FindSolenoid(12)->Protocol(), MoBaSolenoidProtocols().Items(0));
   ASSERT_TRUE(Push("4.000 100 INFO 1 LOCK GA 13 60 5"));
   EXPECT_EQ(accessoires.FindSolenoid(13)->LockID(), 5);
   EXPECT_EQ(accessoires.FindSolenoid(13)->ActivationTime(), 200u);  // not the delay time

@@ -1,10 +1,8 @@
 #pragma once
-// What the railway client tests share: the main thread's queue, a scripted
-// SRCP server, a profile store and a loco catalogue of their own, a client
-// aimed at the server, and a record of every client event with what its
-// record held when it fired. Connection(0) of the server is the command
-// session, Connection(1) the information session: the client connects them
-// in that order.
+// What the railway client tests share: a profile store and a loco catalogue
+// of their own, a client aimed at the scripted server (Connection(0) the
+// command session, Connection(1) the information one), and a record of every
+// client event with what its record held when it fired.
 
 #include <gtest/gtest.h>
 
@@ -14,7 +12,6 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 #include "client/Accessoires.h"
@@ -27,9 +24,8 @@
 #include "common/TempDir.h"
 #include "devices/Catalogue.h"
 #include "devices/Profiles.h"
-#include "platform/MainThreadQueue.h"
 #include "platform/NetErrors.h"
-#include "srcp/ScriptedServer.h"
+#include "srcp/SessionFixture.h"
 
 namespace tenvarra::test {
 
@@ -40,9 +36,8 @@ inline const char* StateName(TMoBaSRCPState State) {
   return State <= mssTerminated ? names[State] : "?";
 }
 
-class TClientTest : public ::testing::Test {
+class TClientTest : public TSessionTest {
 protected:
-  static constexpr int WaitMs = 5000;
   static constexpr int CmdSession = 1;
   static constexpr int InfoSession = 2;
 
@@ -63,13 +58,16 @@ protected:
     Client->OnConnected = [this](TMoBaSRCPClient& Sender) {
       Events.push_back("connected, buses " + std::to_string(Sender.BusCount()));
     };
-    Client->OnBusInit = [this](TMoBaSRCPClient&, TMoBaSRCPBus& Bus) { NoteBus("bus ", Bus, ""); };
-    Client->OnBusPowerChange = [this](TMoBaSRCPClient&, TMoBaSRCPBus& Bus) {
-      // Inside the container's creation the bus does not hold it yet.
-      NoteBus("power ", Bus, !Bus.Power() ? " (new)" : Bus.Power()->PowerOn() ? " on" : " off");
+    Client->OnBusInit = [this](TMoBaSRCPClient&, TMoBaSRCPBus& B) {
+      Events.push_back("bus " + std::to_string(B.Bus()));
     };
-    Client->OnBusConfigChange = [this](TMoBaSRCPClient&, TMoBaSRCPBus& Bus) {
-      NoteBus("config ", Bus, "");
+    Client->OnBusPowerChange = [this](TMoBaSRCPClient&, TMoBaSRCPBus& B) {
+      // Inside the container's creation the bus does not hold it yet.
+      Events.push_back("power " + std::to_string(B.Bus()) +
+                       (!B.Power() ? " (new)" : B.Power()->PowerOn() ? " on" : " off"));
+    };
+    Client->OnBusConfigChange = [this](TMoBaSRCPClient&, TMoBaSRCPBus& B) {
+      Events.push_back("config " + std::to_string(B.Bus()));
     };
     Note(Client->OnLocoInit, "init"), Note(Client->OnLocoTerm, "term");
     Note(Client->OnLocoChange, "change"), Note(Client->OnLocoLock, "lock");
@@ -88,17 +86,11 @@ protected:
     Client.reset();
   }
 
-  void NoteBus(const char* What, TMoBaSRCPBus& Bus, const char* State) {
-    Events.push_back(What + std::to_string(Bus.Bus()) + State);
-  }
   template <class Record>
   void Note(std::function<void(TMoBaSRCPClient&, Record&)>& Event, const char* What) {
     Event = [this, What](TMoBaSRCPClient& Sender, Record& R) {
       EXPECT_EQ(&Sender, Client.get());
       Events.push_back(std::string(What) + " " + Describe(R));
-      if constexpr (std::is_same_v<Record, TMoBaSRCPLoco>) {
-        if (OnLoco) OnLoco(R);
-      }
     };
   }
 
@@ -155,8 +147,6 @@ protected:
     Cmd().Expect("TERM 0 SESSION " + std::to_string(CmdSession)).Send("9.000 200 OK");
   }
 
-  bool Serve(const std::function<bool()>& Done) { return Queue.ServeUntil(Done, WaitMs); }
-
   // Sends Line on the information session and serves the queue until the
   // client has taken it (it logs a line before handing it on).
   bool Push(const std::string& Line) {
@@ -176,34 +166,23 @@ protected:
         sent.push_back(line.substr(5));
     return sent;
   }
-  // Serves the queue until the buses taken out of the list are gone too:
-  // their device groups have left the information session.
-  bool BusObjectsGone() {
-    return Serve([&] { return Client->InfoClient().Listeners().empty(); });
-  }
-
-  const TMoBaLocoProtocol* Protocol(const std::string& Name) const {
-    for (int32_t i = 0; i < Catalogue.Count(); ++i)
-      if (Catalogue.Items(i)->Name == Name) return Catalogue.Items(i);
-    throw std::logic_error("no protocol " + Name);
-  }
   std::unique_ptr<TMoBaAdvancedLoco> MakeLoco(const std::string& ProtocolName, int32_t Address,
                                               TMoBaDriveMode Mode, int32_t SpeedStep) const {
     auto loco = std::make_unique<TMoBaAdvancedLoco>();
-    loco->SetProtocol(Protocol(ProtocolName)), loco->SetAddress(Address);
+    for (int32_t i = 0; i < Catalogue.Count(); ++i)
+      if (Catalogue.Items(i)->Name == ProtocolName) loco->SetProtocol(Catalogue.Items(i));
+    if (!loco->Protocol()) throw std::logic_error("no protocol " + ProtocolName);
+    loco->SetAddress(Address);
     loco->SetDriveMode(Mode), loco->SetSpeedStep(SpeedStep);
     return loco;
   }
 
-  TMainThreadQueue Queue;  // first: sessions post to it until they are gone
-  TScriptedServer Server;
   TTempDir ProfileDir;
   TMoBaProfiles Profiles{ProfileDir.Path()};
   TMoBaLocoProtocolList Catalogue{true, &Profiles};
   std::unique_ptr<TMoBaSRCPClient> Client = std::make_unique<TMoBaSRCPClient>(Queue, &Profiles);
 
   Strings CmdLog, InfoLog, Events;
-  std::function<void(TMoBaSRCPLoco&)> OnLoco;
   int Disconnects = 0;
   bool DisconnectOnMainThread = false;
 };

@@ -74,7 +74,7 @@ TEST_F(LocoTest, AnInitReportRegistersTheLocoAndAValueReportDrivesIt) {
   ASSERT_EQ(locos.Count(), 1);
   EXPECT_EQ(locos.FindLoco(24), &locos.Items(0));
   EXPECT_DOUBLE_EQ(locos.Items(0).TimeStamp(), 3.1);
-  EXPECT_TRUE(Protocol("Motorola 2")->Groups.test(1));
+  EXPECT_TRUE(locos.Items(0).Protocol()->Groups.test(1));
 
   // An unknown protocol becomes one of the catalogue, reaching the address.
   ASSERT_TRUE(Push("3.200 101 INFO 1 GL 300 N 2 28 9"));
@@ -101,8 +101,8 @@ TEST_F(LocoTest, ATermReportEndsTheRecordAfterItsEvent) {
   ASSERT_TRUE(Push({"2.000 101 INFO 1 GL 24 M 2 14 5", "2.100 100 INFO 1 GL 25 1 10 100 1"}));
   int32_t countDuringTerm = -1;
   bool foundDuringTerm = true;
-  OnLoco = [&](TMoBaSRCPLoco& Record) {
-    if (Record.SRCPState() != mssTerminated) return;
+  Client->OnLocoTerm = [&](TMoBaSRCPClient&, TMoBaSRCPLoco& Record) {
+    Events.push_back("term " + Describe(Record));
     countDuringTerm = locos.Count();
     foundDuringTerm = locos.FindLoco(Record.Address()) != nullptr;
   };
