@@ -150,15 +150,5 @@ TEST_F(TenvarraTest, FeedbackReadsAnswerFromTheReportedContactsAndNeverChangeThe
   EXPECT_EQ(Port.Read(), (TBytes{0, 1, 0, 1}));
 }
 
-// The power commands are DecoderTest's; that autoreset leaves the reads alone, the feedback test's.
-TEST_F(TenvarraTest, AutoresetChangesAreLoggedOnlyWithTheLogOn) {
-  for (const bool log : {false, true}) {
-    Host.Log = log;
-    Engine.HandleAutoreset(192);
-    Engine.HandleAutoreset(128);
-  }
-  EXPECT_EQ(Host.LogLines, (TLines{"Autoreset changed to OFF", "Autoreset changed to ON"}));
-}
-
 }  // namespace
 }  // namespace tenvarra
