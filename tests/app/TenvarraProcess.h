@@ -13,23 +13,21 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "common/SocketLines.h"
+
 namespace tenvarra::test {
 
 using Strings = std::vector<std::string>;
-using TClock = std::chrono::steady_clock;
 
+// Longer than the other tests' limit: a whole program starts under the sanitizers.
 constexpr int WaitMs = 10000;
 
-inline int MsLeft(TClock::time_point Deadline) {
-  const auto left = std::chrono::ceil<std::chrono::milliseconds>(Deadline - TClock::now()).count();
-  return left > 0 ? static_cast<int>(left) : 0;
-}
+inline TTestClock::time_point Deadline() { return TTestClock::now() + std::chrono::milliseconds(WaitMs); }
 
 class TTenvarraProcess {
 public:
@@ -67,8 +65,8 @@ public:
   // Waits for a standard output / error line equal to Line (or, with a
   // trailing "*", starting with what precedes it) after the ones matched
   // before; true when it came.
-  bool WaitOut(const std::string& Line, int TimeoutMs = WaitMs) { return WaitFor(FOut, Line, TimeoutMs); }
-  bool WaitErr(const std::string& Line, int TimeoutMs = WaitMs) { return WaitFor(FErr, Line, TimeoutMs); }
+  bool WaitOut(const std::string& Line) { return WaitFor(FOut, Line); }
+  bool WaitErr(const std::string& Line) { return WaitFor(FErr, Line); }
   // Lines read so far.
   const Strings& Out() const { return FOut.Lines; }
   const Strings& Err() const { return FErr.Lines; }
@@ -77,9 +75,9 @@ public:
   // Moves the match position of standard output to its end.
   void SkipOut() { FOut.Matched = FOut.Lines.size(); }
 
-  // The exit status once the program has ended within TimeoutMs; none else.
-  std::optional<int> WaitExit(int TimeoutMs = WaitMs) {
-    const auto deadline = TClock::now() + std::chrono::milliseconds(TimeoutMs);
+  // The exit status once the program has ended within the wait; none else.
+  std::optional<int> WaitExit() {
+    const auto deadline = Deadline();
     while (!FStatus) {
       int status = 0;
       if (::waitpid(FPid, &status, WNOHANG) == FPid) {
@@ -94,17 +92,17 @@ public:
     }
     return FStatus;
   }
-  std::optional<int> Terminate(int TimeoutMs = WaitMs) {
+  std::optional<int> Terminate() {
     ::kill(FPid, SIGTERM);
-    return WaitExit(TimeoutMs);
+    return WaitExit();
   }
 
   // Count bytes from the application's end of the port, or what came before
   // the time ran out. The program's output is drained meanwhile: a full pipe
   // would stop the program before it could answer.
-  std::vector<uint8_t> ReadPort(int Fd, std::size_t Count, int TimeoutMs = WaitMs) {
+  std::vector<uint8_t> ReadPort(int Fd, std::size_t Count) {
     std::vector<uint8_t> got;
-    const auto deadline = TClock::now() + std::chrono::milliseconds(TimeoutMs);
+    const auto deadline = Deadline();
     while (got.size() < Count) {
       pollfd fds[3] = {{Fd, POLLIN, 0}, {FOut.Fd, POLLIN, 0}, {FErr.Fd, POLLIN, 0}};
       if (::poll(fds, 3, MsLeft(deadline)) <= 0) break;
@@ -131,8 +129,8 @@ private:
     std::size_t Matched = 0;
   };
 
-  bool WaitFor(TStream& Stream, const std::string& Line, int TimeoutMs) {
-    const auto deadline = TClock::now() + std::chrono::milliseconds(TimeoutMs);
+  bool WaitFor(TStream& Stream, const std::string& Line) {
+    const auto deadline = Deadline();
     for (;;) {
       for (std::size_t i = Stream.Matched; i < Stream.Lines.size(); ++i) {
         if (Matches(Stream.Lines[i], Line)) {
