@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -139,13 +138,7 @@ TEST_F(TEndToEndTest, SerialCommandsReachTheLayoutAndTheCloseQueryGuardsTheExit)
   app.Close();
   ASSERT_TRUE(program.WaitErr("status: 1 not connected"));
   program.Command("exit");
-  EXPECT_EQ(program.WaitExit(), 0);
-  // The log file holds the same lines with date and time.
-  bool logged = false;
-  for (const auto& entry : std::filesystem::directory_iterator(Data.Path()))
-    if (entry.path().extension() == ".log")
-      logged = Data.Read(entry.path().filename().string()).find(" Command: Snd: SET 5 GA 7 0 0 200\n") != std::string::npos;
-  EXPECT_TRUE(logged);
+  EXPECT_EQ(program.WaitExit(), 0);  // what the log file holds: BridgeTest
 }
 
 TEST_F(TEndToEndTest, AServerThatGoesAwayLeavesTheBridgeRunningAndReadyToConnect) {
@@ -164,8 +157,7 @@ TEST_F(TEndToEndTest, AServerThatGoesAwayLeavesTheBridgeRunningAndReadyToConnect
   ASSERT_TRUE(program.WaitErr("message: not connected to server"));
   EXPECT_EQ(Count(program.OutSinceMatch(), "Command: Snd: SET *"), 0);
   EXPECT_EQ(Count(program.OutSinceMatch(), "Command: Snd: INIT *"), 0);
-  program.Command("connect");
-  ASSERT_TRUE(program.WaitErr("message: *"));
+  // A connect nobody answers is MainFormTest's.
   ASSERT_TRUE(app.Write({193}));
   EXPECT_EQ(program.ReadPort(app.Fd(), 2).size(), 2u);
 
