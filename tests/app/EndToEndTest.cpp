@@ -57,7 +57,7 @@ protected:
 };
 
 TEST_F(TEndToEndTest, SerialCommandsReachTheLayoutAndTheCloseQueryGuardsTheExit) {
-  TTenvarraProcess program(Arguments({"--simulate", "--connect", "--learn-loco", "6", "--log"}));
+  TTenvarraProcess program(TENVARRA_PROGRAM, Arguments({"--simulate", "--connect", "--learn-loco", "6", "--log"}));
   ASSERT_TRUE(program.WaitErr("status: 0 Providing COM1"));
   ASSERT_TRUE(program.WaitErr("status: 2 Conncected to Server"));
   ASSERT_TRUE(program.WaitErr("menu: Connect to Server disabled"));
@@ -142,7 +142,7 @@ TEST_F(TEndToEndTest, SerialCommandsReachTheLayoutAndTheCloseQueryGuardsTheExit)
 }
 
 TEST_F(TEndToEndTest, AServerThatGoesAwayLeavesTheBridgeRunningAndReadyToConnect) {
-  TTenvarraProcess program(Arguments({"--simulate", "--connect"}));
+  TTenvarraProcess program(TENVARRA_PROGRAM, Arguments({"--simulate", "--connect"}));
   ASSERT_TRUE(program.WaitErr("status: 2 Conncected to Server"));
   TComClient app(Link());
   ASSERT_TRUE(app.Opened());
@@ -168,7 +168,7 @@ TEST_F(TEndToEndTest, AServerThatGoesAwayLeavesTheBridgeRunningAndReadyToConnect
 }
 
 TEST_F(TEndToEndTest, ABurstOfLocoCommandsReachesTheServerWholeAndInOrder) {
-  TTenvarraProcess program(Arguments({"--simulate", "--connect"}));
+  TTenvarraProcess program(TENVARRA_PROGRAM, Arguments({"--simulate", "--connect"}));
   ASSERT_TRUE(program.WaitErr("status: 2 Conncected to Server"));
   TComClient app(Link());
   ASSERT_TRUE(app.Opened());
@@ -213,7 +213,7 @@ TEST_F(TEndToEndTest, ABurstOfLocoCommandsReachesTheServerWholeAndInOrder) {
 // without the close query that would refuse while it is connected.
 TEST_F(TEndToEndTest, TheWindowEndsOnSigtermWhileConnected) {
   ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  TTenvarraProcess program({"--data-dir", Data.Path(), "--port-dir", Ports.Path(),
+  TTenvarraProcess program(TENVARRA_PROGRAM, {"--data-dir", Data.Path(), "--port-dir", Ports.Path(),
                             "--simulate=" + std::to_string(Sim->Port()), "--connect"});
   ::unsetenv("QT_QPA_PLATFORM");
   // Printed after start-up; the connect follows before the loop runs.
@@ -239,7 +239,7 @@ TEST(TenvarraOptions, HelpVersionAndBadOptions) {
       {{"--headless=yes"}, 2, "tenvarra: --headless takes no value"},
   };
   for (const TOptionCase& c : cases) {
-    TTenvarraProcess program(c.Arguments);
+    TTenvarraProcess program(TENVARRA_PROGRAM, c.Arguments);
     EXPECT_EQ(program.WaitExit(), c.Status) << c.Arguments[0];
     const Strings& lines = c.Status == 0 ? program.Out() : program.Err();
     ASSERT_FALSE(lines.empty()) << c.Arguments[0];

@@ -1,6 +1,6 @@
 #pragma once
-// The real tenvarra program as a child process for end-to-end tests: its
-// standard input for menu commands, its standard output (the screen log) and
+// A real program (tenvarra, tenvarra-sim) as a child process for end-to-end
+// tests: its standard input for menu commands, its standard output (the screen log) and
 // standard error (messages, status, menu marks) collected as lines. Every
 // wait is bounded, so a line the program never writes fails the test
 // instead of hanging it. The program is ended by SIGTERM, then SIGKILL.
@@ -31,16 +31,16 @@ inline TTestClock::time_point Deadline() { return TTestClock::now() + std::chron
 
 class TTenvarraProcess {
 public:
-  explicit TTenvarraProcess(const Strings& Arguments) {
+  TTenvarraProcess(const char* Program, const Strings& Arguments) {
     int in[2], out[2], err[2];
     if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return;
     FPid = ::fork();
     if (FPid == 0) {
       ::dup2(in[0], 0), ::dup2(out[1], 1), ::dup2(err[1], 2);
-      std::vector<char*> argv{const_cast<char*>(TENVARRA_PROGRAM)};
+      std::vector<char*> argv{const_cast<char*>(Program)};
       for (const std::string& a : Arguments) argv.push_back(const_cast<char*>(a.c_str()));
       argv.push_back(nullptr);
-      ::execv(TENVARRA_PROGRAM, argv.data());
+      ::execv(Program, argv.data());
       ::_exit(127);
     }
     ::close(in[0]), ::close(out[1]), ::close(err[1]);
