@@ -1,8 +1,5 @@
 // The main window over a real bridge, driven through its menu under the
 // offscreen platform, against the simulated layout in this process.
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <QAction>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -12,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/TenvarraProcess.h"
 #include "client/Client.h"
 #include "common/TempDir.h"
 #include "devices/DialogProtocols.h"
@@ -29,8 +27,6 @@ namespace tenvarra {
 namespace {
 
 using namespace test;
-
-constexpr int WaitMs = 5000;
 
 // While it lives, closes every message box that opens, keeping its text;
 // at its end there must have been Count of them.
@@ -85,12 +81,6 @@ protected:
   }
   QPlainTextEdit& Memo() { return Child<QPlainTextEdit>(*FForm, "Memo1"); }
   bool WaitFor(const std::function<bool()>& Condition) { return QTest::qWaitFor(Condition, WaitMs); }
-  // The application's end of the port, and what it writes there.
-  int OpenApplication() { return ::open(FPorts.File("COM1").c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC); }
-  static bool Write(int App, std::initializer_list<uint8_t> Bytes) {
-    const std::vector<uint8_t> bytes(Bytes);
-    return ::write(App, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-  }
   bool Connect() {
     TBoxesAnswer none(0);  // an error box would otherwise wait for ever
     Item("Connecttoserver1").trigger();
@@ -161,8 +151,8 @@ TEST_F(TMainFormTest, MenuAndPanelsFollowTheServerConnection) {
 
 TEST_F(TMainFormTest, ClosesOnlyWhenDisconnectedAndThePortIsFreeAndOnlyExitSaves) {
   ASSERT_TRUE(Connect());
-  const int app = OpenApplication();
-  ASSERT_GE(app, 0);
+  TComClient app(FPorts.File("COM1"));
+  ASSERT_TRUE(app.Opened());
   ASSERT_TRUE(WaitFor([this] { return Panel(1) == "connected"; }));
   {
     TBoxesAnswer boxes(2);
@@ -171,7 +161,7 @@ TEST_F(TMainFormTest, ClosesOnlyWhenDisconnectedAndThePortIsFreeAndOnlyExitSaves
   }
   EXPECT_TRUE(FForm->isVisible());
 
-  ::close(app);
+  app.Close();
   ASSERT_TRUE(WaitFor([this] { return Panel(1) == "not connected"; }));
   {
     TBoxesAnswer boxes(1);
@@ -193,15 +183,15 @@ TEST_F(TMainFormTest, ClosesOnlyWhenDisconnectedAndThePortIsFreeAndOnlyExitSaves
 TEST_F(TMainFormTest, UnknownAddressesAreLearnedThroughTheWindowsDialogs) {
   Bridge().Settings().LearningMode = true;
   ASSERT_TRUE(Connect());
-  const int app = OpenApplication();
-  ASSERT_GE(app, 0);
+  TComClient app(FPorts.File("COM1"));
+  ASSERT_TRUE(app.Opened());
   {
     TModalAnswer answer([](QWidget& Window) {
       EXPECT_EQ(LabelText(Window, "lbAddress"), "7");
       Choose(Child<QComboBox>(Window, "cbGLs"), 6);
       Click(Window, "buOK");
     });
-    ASSERT_TRUE(Write(app, {5, 7}));
+    ASSERT_TRUE(app.Write({5, 7}));
     ASSERT_TRUE(WaitFor([this] { return Bridge().LocoTable().FindLocoByAddress(7) != nullptr; }));
   }
   EXPECT_EQ(Bridge().LocoTable().FindLocoByAddress(7)->Protocol(), DialogProtocols()[6]);
@@ -211,12 +201,11 @@ TEST_F(TMainFormTest, UnknownAddressesAreLearnedThroughTheWindowsDialogs) {
       Choose(Child<QComboBox>(Window, "cbProtocol"), 1);
       Click(Window, "buSave");
     });
-    ASSERT_TRUE(Write(app, {33, 9}));
+    ASSERT_TRUE(app.Write({33, 9}));
     ASSERT_TRUE(WaitFor([this] { return Bridge().SolenoidTable().FindSolenoidByAddress(9) != nullptr; }));
   }
   EXPECT_EQ(Bridge().SolenoidTable().FindSolenoidByAddress(9)->Protocol(), &Bridge().Store().NmraAccessoryProtocol());
   EXPECT_EQ(Bridge().SolLearnIndex(), 1);
-  ::close(app);
 }
 
 TEST_F(TMainFormTest, SetupItemsOpenTheDialogsAndSaveAfterTheDeviceSetups) {
@@ -289,9 +278,9 @@ TEST_F(TMainFormTest, LayoutViewShowsWhatTheBridgeSeesAndItsCellsSetContacts) {
   EXPECT_EQ(label("lbServer"), "Server: not connected");
 
   ASSERT_TRUE(Connect());
-  const int app = OpenApplication();
-  ASSERT_GE(app, 0);
-  ASSERT_TRUE(Write(app, {21, 12, 33, 7, 96}));  // speed 5 with light, solenoid 7 port 0, power on
+  TComClient app(FPorts.File("COM1"));
+  ASSERT_TRUE(app.Opened());
+  ASSERT_TRUE(app.Write({21, 12, 33, 7, 96}));  // speed 5 with light, solenoid 7 port 0, power on
   auto& locos = Child<QTableWidget>(*view, "tbLocos");
   const auto cell = [](QTableWidget& Table, int Row, int Column) {
     return Table.item(Row, Column) ? Table.item(Row, Column)->text() : QString();
@@ -323,7 +312,7 @@ TEST_F(TMainFormTest, LayoutViewShowsWhatTheBridgeSeesAndItsCellsSetContacts) {
   ASSERT_TRUE(WaitFor([&] { return !lit(3, 4); }));
 
   // A few more for the picture: rows stay sorted by address.
-  ASSERT_TRUE(Write(app, {10, 24, 3, 3, 34, 8, 69, 12}));  // and functions 1 and 3 of loco 12
+  ASSERT_TRUE(app.Write({10, 24, 3, 3, 34, 8, 69, 12}));  // and functions 1 and 3 of loco 12
   for (const int32_t contact : {5, 6, 40, 41, 42, 130}) ASSERT_TRUE(FSim->SetContact(contact, 1));
   ASSERT_TRUE(WaitFor([&] { return cell(locos, 1, 6) == "1 3" && solenoids.rowCount() == 2 && lit(9, 2); }));
   EXPECT_EQ(cell(locos, 0, 2) + cell(locos, 1, 2) + cell(locos, 2, 1), "V 100BR 21224");
@@ -335,7 +324,7 @@ TEST_F(TMainFormTest, LayoutViewShowsWhatTheBridgeSeesAndItsCellsSetContacts) {
   EXPECT_FALSE(Item("Layout1").isChecked());
   Item("Layout1").trigger();
   EXPECT_TRUE(view->isVisible());
-  ::close(app);
+  app.Close();
   Item("Disconnectfromserver1").trigger();
   ASSERT_TRUE(WaitFor([this] { return Panel(1) == "not connected"; }));
   EXPECT_TRUE(FForm->close());
