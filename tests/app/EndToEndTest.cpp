@@ -221,14 +221,12 @@ TEST_F(TEndToEndTest, TheWindowEndsOnSigtermWhileConnected) {
   EXPECT_EQ(program.Terminate(), 0);
 }
 
-struct TOptionCase {
-  Strings Arguments;
-  int Status;
-  std::string FirstLine;  // of standard output (status 0) or standard error
-};
-
 TEST(TenvarraOptions, HelpVersionAndBadOptions) {
-  const std::vector<TOptionCase> cases = {
+  const struct {
+    Strings Arguments;
+    int Status;
+    std::string FirstLine;  // of standard output (status 0) or standard error
+  } cases[] = {
       {{"--help"}, 0, "Usage: tenvarra [options]"},
       {{"--version"}, 0, "Tenvarra Version 0.40"},
       {{"--frobnicate"}, 2, "tenvarra: unknown option \"--frobnicate\""},
@@ -238,7 +236,7 @@ TEST(TenvarraOptions, HelpVersionAndBadOptions) {
       {{"--reply-timeout", "-1"}, 2, "tenvarra: --reply-timeout takes seconds above 0 and up to 3600, not \"-1\""},
       {{"--headless=yes"}, 2, "tenvarra: --headless takes no value"},
   };
-  for (const TOptionCase& c : cases) {
+  for (const auto& c : cases) {
     TTenvarraProcess program(TENVARRA_PROGRAM, c.Arguments);
     EXPECT_EQ(program.WaitExit(), c.Status) << c.Arguments[0];
     const Strings& lines = c.Status == 0 ? program.Out() : program.Err();

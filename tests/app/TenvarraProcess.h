@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "common/SocketLines.h"
+#include "platform/UniqueFd.h"
 
 namespace tenvarra::test {
 
@@ -177,34 +178,24 @@ private:
 };
 
 // The railway-control application's end of the COM link: raw 8-bit mode,
-// bytes written at once, replies read with a time limit.
+// bytes written at once (replies: TTenvarraProcess::ReadPort).
 class TComClient {
 public:
   explicit TComClient(const std::string& Link) : FFd(::open(Link.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC)) {
-    if (FFd < 0) return;
     termios mode{};
-    ::tcgetattr(FFd, &mode);
+    if (::tcgetattr(FFd.Get(), &mode) != 0) return;
     ::cfmakeraw(&mode);
-    ::tcsetattr(FFd, TCSANOW, &mode);
+    ::tcsetattr(FFd.Get(), TCSANOW, &mode);
   }
-  ~TComClient() {
-    if (FFd >= 0) ::close(FFd);
-  }
-  TComClient(const TComClient&) = delete;
-  TComClient& operator=(const TComClient&) = delete;
-
-  bool Opened() const { return FFd >= 0; }
+  bool Opened() const { return FFd.Valid(); }
   bool Write(const std::vector<uint8_t>& Bytes) const {
-    return ::write(FFd, Bytes.data(), Bytes.size()) == static_cast<ssize_t>(Bytes.size());
+    return ::write(FFd.Get(), Bytes.data(), Bytes.size()) == static_cast<ssize_t>(Bytes.size());
   }
-  int Fd() const { return FFd; }
-  void Close() {
-    if (FFd >= 0) ::close(FFd);
-    FFd = -1;
-  }
+  int Fd() const { return FFd.Get(); }
+  void Close() { FFd.Reset(); }
 
 private:
-  int FFd;
+  TUniqueFd FFd;
 };
 
 }  // namespace tenvarra::test
