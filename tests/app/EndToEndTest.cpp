@@ -43,7 +43,6 @@ protected:
     args.insert(args.end(), More.begin(), More.end());
     return args;
   }
-  std::string Link() const { return Ports.File("COM1"); }
 
   // How often Line (or a line it matches, see Matches) is among Lines.
   static long Count(const Strings& Lines, const std::string& Line) {
@@ -65,7 +64,7 @@ TEST_F(TEndToEndTest, SerialCommandsReachTheLayoutAndTheCloseQueryGuardsTheExit)
   ASSERT_TRUE(program.WaitErr("menu: Power on checked"));
   ASSERT_TRUE(program.WaitOut("Command: Snd: SET 1 POWER ON"));
 
-  TComClient app(Link());
+  TComClient app(Ports.File("COM1"));
   ASSERT_TRUE(app.Opened());
   ASSERT_TRUE(program.WaitErr("status: 1 connected"));
 
@@ -135,7 +134,7 @@ TEST_F(TEndToEndTest, SerialCommandsReachTheLayoutAndTheCloseQueryGuardsTheExit)
 TEST_F(TEndToEndTest, AServerThatGoesAwayLeavesTheBridgeRunningAndReadyToConnect) {
   TTenvarraProcess program(TENVARRA_PROGRAM, Arguments({"--simulate", "--connect"}));
   ASSERT_TRUE(program.WaitErr("status: 2 Conncected to Server"));
-  TComClient app(Link());
+  TComClient app(Ports.File("COM1"));
   ASSERT_TRUE(app.Opened());
 
   Sim->Stop();
@@ -161,7 +160,7 @@ TEST_F(TEndToEndTest, AServerThatGoesAwayLeavesTheBridgeRunningAndReadyToConnect
 TEST_F(TEndToEndTest, ABurstOfLocoCommandsReachesTheServerWholeAndInOrder) {
   TTenvarraProcess program(TENVARRA_PROGRAM, Arguments({"--simulate", "--connect"}));
   ASSERT_TRUE(program.WaitErr("status: 2 Conncected to Server"));
-  TComClient app(Link());
+  TComClient app(Ports.File("COM1"));
   ASSERT_TRUE(app.Opened());
   // Make the loco known to the server first.
   ASSERT_TRUE(app.Write({1, 12}));
