@@ -45,22 +45,20 @@ public:
       ::_exit(127);
     }
     ::close(in[0]), ::close(out[1]), ::close(err[1]);
-    FIn = in[1], FOut.Fd = out[0], FErr.Fd = err[0];
+    FIn.Reset(in[1]), FOut.Fd.Reset(out[0]), FErr.Fd.Reset(err[0]);
   }
   ~TTenvarraProcess() {
     if (FPid > 0 && !FStatus) {
       ::kill(FPid, SIGKILL);
       ::waitpid(FPid, nullptr, 0);
     }
-    for (int fd : {FIn, FOut.Fd, FErr.Fd})
-      if (fd >= 0) ::close(fd);
   }
   TTenvarraProcess(const TTenvarraProcess&) = delete;
   TTenvarraProcess& operator=(const TTenvarraProcess&) = delete;
 
   void Command(const std::string& Line) const {
     const std::string data = Line + "\n";
-    [[maybe_unused]] const ssize_t n = ::write(FIn, data.data(), data.size());
+    [[maybe_unused]] const ssize_t n = ::write(FIn.Get(), data.data(), data.size());
   }
 
   // Waits for a standard output / error line equal to Line (or, with a
@@ -105,7 +103,7 @@ public:
     std::vector<uint8_t> got;
     const auto deadline = Deadline();
     while (got.size() < Count) {
-      pollfd fds[3] = {{Fd, POLLIN, 0}, {FOut.Fd, POLLIN, 0}, {FErr.Fd, POLLIN, 0}};
+      pollfd fds[3] = {{Fd, POLLIN, 0}, {FOut.Fd.Get(), POLLIN, 0}, {FErr.Fd.Get(), POLLIN, 0}};
       if (::poll(fds, 3, MsLeft(deadline)) <= 0) break;
       if (fds[1].revents || fds[2].revents) Pump(0);
       if (!fds[0].revents) continue;
@@ -124,7 +122,7 @@ public:
 
 private:
   struct TStream {
-    int Fd = -1;
+    TUniqueFd Fd;
     std::string Partial;
     Strings Lines;
     std::size_t Matched = 0;
@@ -146,17 +144,16 @@ private:
   // Reads what either stream holds, waiting up to TimeoutMs; false when
   // nothing could be read (time-out or both ends closed).
   bool Pump(int TimeoutMs) {
-    pollfd fds[2] = {{FOut.Fd, POLLIN, 0}, {FErr.Fd, POLLIN, 0}};
+    pollfd fds[2] = {{FOut.Fd.Get(), POLLIN, 0}, {FErr.Fd.Get(), POLLIN, 0}};
     if (::poll(fds, 2, TimeoutMs) <= 0) return false;
     bool read = false;
     TStream* streams[2] = {&FOut, &FErr};
     for (int i = 0; i < 2; ++i) {
-      if (!(fds[i].revents & (POLLIN | POLLHUP)) || streams[i]->Fd < 0) continue;
+      if (!(fds[i].revents & (POLLIN | POLLHUP)) || !streams[i]->Fd.Valid()) continue;
       char chunk[65536];
-      const ssize_t n = ::read(streams[i]->Fd, chunk, sizeof chunk);
+      const ssize_t n = ::read(streams[i]->Fd.Get(), chunk, sizeof chunk);
       if (n <= 0) {
-        ::close(streams[i]->Fd);
-        streams[i]->Fd = -1;
+        streams[i]->Fd.Reset();
         continue;
       }
       read = true;
@@ -172,7 +169,7 @@ private:
   }
 
   pid_t FPid = -1;
-  int FIn = -1;
+  TUniqueFd FIn;
   TStream FOut, FErr;
   std::optional<int> FStatus;
 };

@@ -55,7 +55,6 @@ protected:
   TMainFormTest() {
     FQueueWatch = FLoop.Watch(FQueue.WakeFd(), ioRead, [this](int, unsigned) { FQueue.RunPending(); });
     TSimOptions sim;
-    sim.ListenAddress = "127.0.0.1";
     sim.Port = 0;
     FSim = std::make_unique<TSimServer>(sim);
     FSim->Start();
