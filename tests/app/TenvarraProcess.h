@@ -1,6 +1,6 @@
 #pragma once
-// The real tenvarra program as a child process for end-to-end tests: its
-// standard input for menu commands, its standard output (the screen log) and
+// A real program (tenvarra, tenvarra-sim) as a child process for end-to-end
+// tests: its standard input for menu commands, its standard output (the screen log) and
 // standard error (messages, status, menu marks) collected as lines. Every
 // wait is bounded, so a line the program never writes fails the test
 // instead of hanging it. The program is ended by SIGTERM, then SIGKILL.
@@ -13,62 +13,59 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "common/SocketLines.h"
+#include "platform/UniqueFd.h"
+
 namespace tenvarra::test {
 
 using Strings = std::vector<std::string>;
-using TClock = std::chrono::steady_clock;
 
+// Longer than the other tests' limit: a whole program starts under the sanitizers.
 constexpr int WaitMs = 10000;
 
-inline int MsLeft(TClock::time_point Deadline) {
-  const auto left = std::chrono::ceil<std::chrono::milliseconds>(Deadline - TClock::now()).count();
-  return left > 0 ? static_cast<int>(left) : 0;
-}
+inline TTestClock::time_point Deadline() { return TTestClock::now() + std::chrono::milliseconds(WaitMs); }
 
 class TTenvarraProcess {
 public:
-  explicit TTenvarraProcess(const Strings& Arguments) {
+  TTenvarraProcess(const char* Program, const Strings& Arguments) {
     int in[2], out[2], err[2];
     if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return;
     FPid = ::fork();
     if (FPid == 0) {
       ::dup2(in[0], 0), ::dup2(out[1], 1), ::dup2(err[1], 2);
-      std::vector<char*> argv{const_cast<char*>(TENVARRA_PROGRAM)};
+      std::vector<char*> argv{const_cast<char*>(Program)};
       for (const std::string& a : Arguments) argv.push_back(const_cast<char*>(a.c_str()));
       argv.push_back(nullptr);
-      ::execv(TENVARRA_PROGRAM, argv.data());
+      ::execv(Program, argv.data());
       ::_exit(127);
     }
     ::close(in[0]), ::close(out[1]), ::close(err[1]);
-    FIn = in[1], FOut.Fd = out[0], FErr.Fd = err[0];
+    FIn.Reset(in[1]), FOut.Fd.Reset(out[0]), FErr.Fd.Reset(err[0]);
   }
   ~TTenvarraProcess() {
     if (FPid > 0 && !FStatus) {
       ::kill(FPid, SIGKILL);
       ::waitpid(FPid, nullptr, 0);
     }
-    for (int fd : {FIn, FOut.Fd, FErr.Fd})
-      if (fd >= 0) ::close(fd);
   }
   TTenvarraProcess(const TTenvarraProcess&) = delete;
   TTenvarraProcess& operator=(const TTenvarraProcess&) = delete;
 
   void Command(const std::string& Line) const {
     const std::string data = Line + "\n";
-    [[maybe_unused]] const ssize_t n = ::write(FIn, data.data(), data.size());
+    [[maybe_unused]] const ssize_t n = ::write(FIn.Get(), data.data(), data.size());
   }
 
   // Waits for a standard output / error line equal to Line (or, with a
   // trailing "*", starting with what precedes it) after the ones matched
   // before; true when it came.
-  bool WaitOut(const std::string& Line, int TimeoutMs = WaitMs) { return WaitFor(FOut, Line, TimeoutMs); }
-  bool WaitErr(const std::string& Line, int TimeoutMs = WaitMs) { return WaitFor(FErr, Line, TimeoutMs); }
+  bool WaitOut(const std::string& Line) { return WaitFor(FOut, Line); }
+  bool WaitErr(const std::string& Line) { return WaitFor(FErr, Line); }
   // Lines read so far.
   const Strings& Out() const { return FOut.Lines; }
   const Strings& Err() const { return FErr.Lines; }
@@ -77,9 +74,9 @@ public:
   // Moves the match position of standard output to its end.
   void SkipOut() { FOut.Matched = FOut.Lines.size(); }
 
-  // The exit status once the program has ended within TimeoutMs; none else.
-  std::optional<int> WaitExit(int TimeoutMs = WaitMs) {
-    const auto deadline = TClock::now() + std::chrono::milliseconds(TimeoutMs);
+  // The exit status once the program has ended within the wait; none else.
+  std::optional<int> WaitExit() {
+    const auto deadline = Deadline();
     while (!FStatus) {
       int status = 0;
       if (::waitpid(FPid, &status, WNOHANG) == FPid) {
@@ -94,19 +91,19 @@ public:
     }
     return FStatus;
   }
-  std::optional<int> Terminate(int TimeoutMs = WaitMs) {
+  std::optional<int> Terminate() {
     ::kill(FPid, SIGTERM);
-    return WaitExit(TimeoutMs);
+    return WaitExit();
   }
 
   // Count bytes from the application's end of the port, or what came before
   // the time ran out. The program's output is drained meanwhile: a full pipe
   // would stop the program before it could answer.
-  std::vector<uint8_t> ReadPort(int Fd, std::size_t Count, int TimeoutMs = WaitMs) {
+  std::vector<uint8_t> ReadPort(int Fd, std::size_t Count) {
     std::vector<uint8_t> got;
-    const auto deadline = TClock::now() + std::chrono::milliseconds(TimeoutMs);
+    const auto deadline = Deadline();
     while (got.size() < Count) {
-      pollfd fds[3] = {{Fd, POLLIN, 0}, {FOut.Fd, POLLIN, 0}, {FErr.Fd, POLLIN, 0}};
+      pollfd fds[3] = {{Fd, POLLIN, 0}, {FOut.Fd.Get(), POLLIN, 0}, {FErr.Fd.Get(), POLLIN, 0}};
       if (::poll(fds, 3, MsLeft(deadline)) <= 0) break;
       if (fds[1].revents || fds[2].revents) Pump(0);
       if (!fds[0].revents) continue;
@@ -125,14 +122,14 @@ public:
 
 private:
   struct TStream {
-    int Fd = -1;
+    TUniqueFd Fd;
     std::string Partial;
     Strings Lines;
     std::size_t Matched = 0;
   };
 
-  bool WaitFor(TStream& Stream, const std::string& Line, int TimeoutMs) {
-    const auto deadline = TClock::now() + std::chrono::milliseconds(TimeoutMs);
+  bool WaitFor(TStream& Stream, const std::string& Line) {
+    const auto deadline = Deadline();
     for (;;) {
       for (std::size_t i = Stream.Matched; i < Stream.Lines.size(); ++i) {
         if (Matches(Stream.Lines[i], Line)) {
@@ -147,17 +144,16 @@ private:
   // Reads what either stream holds, waiting up to TimeoutMs; false when
   // nothing could be read (time-out or both ends closed).
   bool Pump(int TimeoutMs) {
-    pollfd fds[2] = {{FOut.Fd, POLLIN, 0}, {FErr.Fd, POLLIN, 0}};
+    pollfd fds[2] = {{FOut.Fd.Get(), POLLIN, 0}, {FErr.Fd.Get(), POLLIN, 0}};
     if (::poll(fds, 2, TimeoutMs) <= 0) return false;
     bool read = false;
     TStream* streams[2] = {&FOut, &FErr};
     for (int i = 0; i < 2; ++i) {
-      if (!(fds[i].revents & (POLLIN | POLLHUP)) || streams[i]->Fd < 0) continue;
+      if (!(fds[i].revents & (POLLIN | POLLHUP)) || !streams[i]->Fd.Valid()) continue;
       char chunk[65536];
-      const ssize_t n = ::read(streams[i]->Fd, chunk, sizeof chunk);
+      const ssize_t n = ::read(streams[i]->Fd.Get(), chunk, sizeof chunk);
       if (n <= 0) {
-        ::close(streams[i]->Fd);
-        streams[i]->Fd = -1;
+        streams[i]->Fd.Reset();
         continue;
       }
       read = true;
@@ -173,40 +169,30 @@ private:
   }
 
   pid_t FPid = -1;
-  int FIn = -1;
+  TUniqueFd FIn;
   TStream FOut, FErr;
   std::optional<int> FStatus;
 };
 
 // The railway-control application's end of the COM link: raw 8-bit mode,
-// bytes written at once, replies read with a time limit.
+// bytes written at once (replies: TTenvarraProcess::ReadPort).
 class TComClient {
 public:
   explicit TComClient(const std::string& Link) : FFd(::open(Link.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC)) {
-    if (FFd < 0) return;
     termios mode{};
-    ::tcgetattr(FFd, &mode);
+    if (::tcgetattr(FFd.Get(), &mode) != 0) return;
     ::cfmakeraw(&mode);
-    ::tcsetattr(FFd, TCSANOW, &mode);
+    ::tcsetattr(FFd.Get(), TCSANOW, &mode);
   }
-  ~TComClient() {
-    if (FFd >= 0) ::close(FFd);
-  }
-  TComClient(const TComClient&) = delete;
-  TComClient& operator=(const TComClient&) = delete;
-
-  bool Opened() const { return FFd >= 0; }
+  bool Opened() const { return FFd.Valid(); }
   bool Write(const std::vector<uint8_t>& Bytes) const {
-    return ::write(FFd, Bytes.data(), Bytes.size()) == static_cast<ssize_t>(Bytes.size());
+    return ::write(FFd.Get(), Bytes.data(), Bytes.size()) == static_cast<ssize_t>(Bytes.size());
   }
-  int Fd() const { return FFd; }
-  void Close() {
-    if (FFd >= 0) ::close(FFd);
-    FFd = -1;
-  }
+  int Fd() const { return FFd.Get(); }
+  void Close() { FFd.Reset(); }
 
 private:
-  int FFd;
+  TUniqueFd FFd;
 };
 
 }  // namespace tenvarra::test

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <stdexcept>
 #include <utility>
 
 #include "emulation/TestHost.h"
@@ -69,10 +68,12 @@ TEST_F(DecoderTest, ALoneFirstByteIsDroppedAtItsEvent) {
 // With the handshake and without the log: the table test above.
 TEST_F(DecoderTest, WithoutTheHandshakeTheLineStaysAndTheLogTracesEveryByte) {
   Host.Handshake = false;
+  Port.Write({192, 128});  // autoreset changes are logged only with the log on
   Host.Log = true;
-  Port.Write({40, 7, 128});
+  Port.Write({40, 7, 192, 128});
   EXPECT_TRUE(Port.HandshakeChanges().empty());
-  EXPECT_EQ(Host.LogLines, (TLines{"Handling first byte 40", "Handling Second byte 7", "Handling first byte 128",
+  EXPECT_EQ(Host.LogLines, (TLines{"Handling first byte 40", "Handling Second byte 7", "Handling first byte 192",
+                                   "Handling Single Byte Command", "Autoreset changed to OFF", "Handling first byte 128",
                                    "Handling Single Byte Command", "Autoreset changed to ON"}));
 }
 
@@ -90,20 +91,12 @@ TEST_F(DecoderTest, BytesArrivingWhileALearningDialogIsOpenAreHandledAfterItClos
   EXPECT_EQ(Port.HandshakeChanges(), LineDownAndUp(3));
 }
 
-TEST(DecoderFailureTest, ACommandThatRaisesLeavesTheLineUpAndTheRestForTheNextEvent) {
-  struct TFailingHost : test::TTestHost {
-    void SwitchPower(bool) override { throw std::runtime_error("not connected"); }
-  } host;
-  TMemoryPort port;
-  TTenvarra engine(host);
-  TCommandDecoder decoder(port, engine);
-  host.AddLoco(12, 1);
-  port.OnRxChar = [&](TVSPort& Sender, int32_t Count) { decoder.VSPort1RxChar(Sender, Count); };
-  port.Open();
-  EXPECT_THROW(port.Write({96, 5, 12}), std::runtime_error);
-  EXPECT_TRUE(port.HandshakeLine());
-  decoder.VSPort1RxChar(port, port.InputCount());
-  EXPECT_EQ(host.Calls, TLines{"SendLoco 12"});
+TEST_F(DecoderTest, ACommandThatRaisesLeavesTheLineUpAndTheRestForTheNextEvent) {
+  Host.PowerFails = true;
+  EXPECT_THROW(Port.Write({96, 5, 12}), std::runtime_error);
+  EXPECT_TRUE(Port.HandshakeLine());
+  Decoder.VSPort1RxChar(Port, Port.InputCount());
+  EXPECT_EQ(Host.Calls, TLines{"SendLoco 12"});
 }
 
 }  // namespace

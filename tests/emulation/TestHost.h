@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,7 @@ namespace tenvarra::test {
 
 class TTestHost : public TTenvarraHost {
 public:
-  bool Handshake = true, Log = false, Learning = false;
+  bool Handshake = true, Log = false, Learning = false, PowerFails = false;
   int32_t LocoAnswer = -1;      // the DialogProtocols entry chosen; -1 cancels
   int32_t SolenoidAnswer = -1;  // 0 Motorola, 1 NMRA; -1 cancels
   // Runs inside a learning dialog before it answers, as its event loop would.
@@ -75,7 +76,10 @@ public:
   void SendSolenoid(TMoBaAdvancedSolenoid& Solenoid) override {
     Record("SendSolenoid " + std::to_string(Solenoid.Address()));
   }
-  void SwitchPower(bool On) override { Record(On ? "SwitchPower on" : "SwitchPower off"); }
+  void SwitchPower(bool On) override {
+    if (PowerFails) throw std::runtime_error("not connected");
+    Record(On ? "SwitchPower on" : "SwitchPower off");
+  }
   void SendFeedbackBytes(int32_t Start, int32_t Count) override {
     Record("SendFeedbackBytes " + std::to_string(Start) + " " + std::to_string(Count));
     if (Decoder != nullptr) Decoder->SendFeedbackBytes(Start, Count);

@@ -13,7 +13,8 @@
 #include <string>
 
 #include "common/TempDir.h"
-#include "serialport/PtyApp.h"
+#include "common/Wait.h"
+#include "platform/PollLoop.h"
 #include "serialport/PtyPort.h"
 
 namespace tenvarra {
@@ -95,7 +96,6 @@ TEST(PortDirectoryTest, FreeNumbersSkipEveryNameButStaleLinksAndTakenNamesAreLef
   TPtyPort fourth(loop, names.Path());
   fourth.CreatePort("COM" + std::to_string(names.FindFreeComNumber()));
   EXPECT_EQ(names.ReadLink("COM4"), fourth.DevicePath());
-  EXPECT_NE(third.DevicePath(), fourth.DevicePath());
   EXPECT_EQ(names.FindFreeComNumber(), 6);
   for (const char* name : {"COM1", "COM2", "COM3", "COM5"}) {
     TPtyPort other(loop, names.Path());
@@ -143,9 +143,7 @@ TEST(PortDirectoryTest, TheLinkOfARunThatWasKilledIsCleanedUpAndItsNameReused) {
   EXPECT_TRUE(names.IsStaleLink("COM1"));
   EXPECT_EQ(names.FindFreeComNumber(), 1);
   port.CreatePort("COM1");
-  EXPECT_EQ(names.ReadLink("COM1"), port.DevicePath());
-  test::TPtyApp app(loop, port.LinkPath());
-  EXPECT_TRUE(loop.RunUntil([&] { return port.IsOpened(); }, test::WaitLimitMs));
+  EXPECT_EQ(names.ReadLink("COM1"), port.DevicePath());  // an application finds it: PtyPortTest
 }
 
 TEST(PortDirectoryTest, AtExitTheLinkGoesOnlyWhenAskedAndWhileItIsStillOurs) {

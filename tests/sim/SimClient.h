@@ -1,6 +1,6 @@
 #pragma once
 // A line client for tests that talk to the simulated layout server over TCP.
-// Every wait is bounded (WaitMs unless told otherwise), so a test waiting
+// Every wait is bounded (WaitMs), so a test waiting
 // for a line the server never sends fails instead of hanging. Lines are
 // compared by their body: the line without its leading time stamp.
 
@@ -51,16 +51,16 @@ public:
   bool SendRaw(const std::string& Data) { return SendAll(FFd, Data); }
   bool Send(const std::string& Line) { return SendRaw(Line + "\n"); }
 
-  // The next line without its line end; none when nothing came in time or
+  // The next line without its line end; none when nothing came by Until or
   // the connection ended first.
-  std::optional<std::string> ReadLine(int TimeoutMs = WaitMs) {
+  std::optional<std::string> ReadLine(TTestClock::time_point Until = Deadline()) {
     std::string line;
-    if (FLines.Next(FFd, line, Deadline(TimeoutMs)) != TSocketLines::srLine) return std::nullopt;
+    if (FLines.Next(FFd, line, Until) != TSocketLines::srLine) return std::nullopt;
     return line;
   }
   // The body of the next line; "(nothing)" when none came.
-  std::string Next(int TimeoutMs = WaitMs) {
-    const std::optional<std::string> line = ReadLine(TimeoutMs);
+  std::string Next() {
+    const std::optional<std::string> line = ReadLine();
     return line ? Body(*line) : "(nothing)";
   }
   // Sends a command and gives the body of its reply.
@@ -68,20 +68,20 @@ public:
 
   // Bodies of the lines up to and including the first whose body is Last;
   // what came before ends the list with "(nothing)" when Last did not come.
-  Strings ReadThrough(const std::string& Last, int TimeoutMs = WaitMs) {
+  Strings ReadThrough(const std::string& Last) {
     Strings bodies;
-    const auto deadline = Deadline(TimeoutMs);
+    const auto deadline = Deadline();
     while (bodies.empty() || bodies.back() != Last) {
-      const std::optional<std::string> line = ReadLine(MsLeft(deadline));
+      const std::optional<std::string> line = ReadLine(deadline);
       bodies.push_back(line ? Body(*line) : "(nothing)");
       if (!line) break;
     }
     return bodies;
   }
-  // The server ended the connection within TimeoutMs (what it sent before
+  // The server ended the connection within the wait (what it sent before
   // is read and dropped).
-  bool WaitClosed(int TimeoutMs = WaitMs) {
-    const auto deadline = Deadline(TimeoutMs);
+  bool WaitClosed() {
+    const auto deadline = Deadline();
     std::string line;
     TSocketLines::TResult result;
     while ((result = FLines.Next(FFd, line, deadline)) == TSocketLines::srLine) {}
@@ -107,9 +107,7 @@ public:
   static double Stamp(const std::string& Line) { return std::strtod(Line.c_str(), nullptr); }
 
 private:
-  static TTestClock::time_point Deadline(int TimeoutMs) {
-    return TTestClock::now() + std::chrono::milliseconds(TimeoutMs);
-  }
+  static TTestClock::time_point Deadline() { return TTestClock::now() + std::chrono::milliseconds(WaitMs); }
 
   int FFd = -1;
   TSocketLines FLines;

@@ -10,7 +10,6 @@ using SimCommands = TSimTest;
 
 TEST_F(SimCommands, Power) {
   Run({
-      {"GET 1 POWER", "100 INFO 1 POWER OFF", {}},
       {"SET 1 POWER ON", Ok, {"100 INFO 1 POWER ON"}},
       {"SET 1 POWER ON  because\ttests", Ok, {"100 INFO 1 POWER ON"}},  // reported again
       {"GET\t1 POWER", "100 INFO 1 POWER ON", {}},

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/TenvarraProcess.h"
 #include "sim/SimClient.h"
 #include "sim/SimServer.h"
 
@@ -87,11 +88,8 @@ protected:
       expected.insert(expected.end(), e.Reports.begin(), e.Reports.end());
     }
     Strings reports = ReportsSoFar(*Info);
-    for (std::size_t i = 0; i < reports.size() && i < expected.size(); ++i) {
-      const std::string& e = expected[i];
-      if (!e.empty() && e.back() == '*' && reports[i].rfind(e.substr(0, e.size() - 1), 0) == 0)
-        reports[i] = e;
-    }
+    for (std::size_t i = 0; i < reports.size() && i < expected.size(); ++i)
+      if (TTenvarraProcess::Matches(reports[i], expected[i])) reports[i] = expected[i];
     EXPECT_EQ(reports, expected);
   }
 

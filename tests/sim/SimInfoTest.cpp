@@ -50,9 +50,7 @@ TEST_F(SimInfo, AnAccessorySwitchesBackAfterItsDelay) {
                             "100 INFO 5 GA 1 1 1", "100 INFO 5 GA 1 1 1", "100 INFO 5 GA 1 0 1",
                             "100 INFO 5 GA 1 0 0"};
   Strings lines, bodies;
-  while (lines.size() < expected.size()) {
-    const std::optional<std::string> line = Info->ReadLine();
-    if (!line) break;
+  for (std::optional<std::string> line; lines.size() < expected.size() && (line = Info->ReadLine());) {
     lines.push_back(*line);
     bodies.push_back(TSimClient::Body(*line));
   }
