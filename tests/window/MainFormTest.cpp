@@ -2,6 +2,7 @@
 // offscreen platform, against the simulated layout in this process.
 #include <QAction>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QPlainTextEdit>
 #include <QTableWidget>
 #include <QTextBlock>
@@ -97,6 +98,8 @@ protected:
 
 TEST_F(TMainFormTest, ShowsTheBridgeInItsFixedWindow) {
   EXPECT_EQ(FForm->windowTitle(), "TenvarraVersion 0.40");
+  // The client area as laid out, the menu bar (with "View") on top of it.
+  EXPECT_EQ(FForm->centralWidget()->size() + QSize(0, FForm->statusBar()->height()), QSize(417, 245));
   EXPECT_EQ(FForm->minimumSize(), FForm->maximumSize());
 
   QStringList menus;
