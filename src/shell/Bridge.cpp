@@ -125,7 +125,7 @@ bool TBridge::ProvidePort() {
     auto port = std::make_unique<TPtyPort>(FLoop, FOptions.PortDir);
     port->CreatePort(name);
     port->SetDeleteOnExit(true);
-    FDecoder = std::make_unique<TCommandDecoder>(*port, *FEngine);
+    FDecoder = std::make_unique<TCommandDecoder>(*port, *FEngine, FLoop);
     port->OnRxChar = [this](TVSPort&, int32_t) { RxChar(); };
     port->OnOpenClose = [this](TVSPort&, bool Opened) { VSPort1OpenClose(Opened); };
     if (FStore.Settings.SerialHandshake) port->SetHandshakeLine(true);
