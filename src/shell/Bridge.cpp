@@ -170,6 +170,7 @@ void TBridge::WriteScreen(const std::string& Text) { FUI.AddLogLine(Text); }
 
 void TBridge::SRCPCl1CmdLog(const std::string& Text) {
   if (FStore.Settings.WriteLogFile) WriteLog("Command: " + Text);
+  NoteRefusal(Text);
 }
 
 void TBridge::SRCPCl1InfoLog(const std::string& Text) {
@@ -221,6 +222,7 @@ TMoBaAdvancedSolenoid* TBridge::LearnSolenoid(int32_t Address) {
 // ---- Connection ----
 
 void TBridge::ConnecttoServer1Click() {
+  FMissingBuses.clear();
   Guarded([this] {
     FClient->Connect();
     if (FConnectTimer != 0) FLoop.StopTimer(FConnectTimer);

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "emulation/TenvarraHost.h"
@@ -55,12 +56,6 @@ public:
   static constexpr int ConnectSettleMs = 300;
   // Between a loco's INIT and its second SET.
   static constexpr int LocoInitWaitMs = 200;
-  // The fixed buses of the serial commands.
-  static constexpr int32_t MotorolaLocoBus = 1;
-  static constexpr int32_t NmraShortLocoBus = 2;
-  static constexpr int32_t NmraLongLocoBus = 3;
-  static constexpr int32_t PowerBusNumber = 1;
-  static constexpr int32_t FeedbackBusNumber = 8;
 
   // Loop, Queue and UI must outlive the bridge. Nothing happens before FormCreate.
   TBridge(TEventLoop& Loop, TMainThreadQueue& Queue, TBridgeUI& UI, TBridgeOptions Options);
@@ -156,6 +151,13 @@ private:
   void ConnectSettled();
   // The server's bus with this number, none when it has not announced it.
   TMoBaSRCPBus* BusByNumber(int32_t Number) const;
+  // Says once per device and bus and connection that the server lacks the
+  // bus (Group empty), or that the bus lacks Group: a command for it is
+  // dropped, and a server set up with fewer buses must not drop it unseen.
+  void ReportMissingBus(const std::string& Device, int32_t Number, const std::string& Group = "");
+  // Shows an error reply to a command the bridge sent on its own behalf,
+  // from the command session's traffic.
+  void NoteRefusal(const std::string& Traffic);
   void SendLocoOnBus(TMoBaAdvancedLoco& Loco, int32_t Number);
   void SetServerPower(bool On);
   void RxChar();
@@ -181,6 +183,10 @@ private:
   bool FConnectEnabled = true;
   TTimerId FPowerTimer = 0;
   TTimerId FConnectTimer = 0;
+  // Device and bus pairs reported missing since the connect.
+  std::set<std::string> FMissingBuses;
+  // The command session's last line sent, for its reply.
+  std::string FLastSent;
 
   std::unique_ptr<TTenvarra> FEngine;
   // Declared before the client, whose reports it takes, so that it outlives it.

@@ -131,6 +131,41 @@ TEST_F(TEndToEndTest, SerialCommandsReachTheLayoutAndTheCloseQueryGuardsTheExit)
   EXPECT_EQ(program.WaitExit(), 0);  // what the log file holds: BridgeTest
 }
 
+// A host that writes every byte on its own, as real 605x host drivers do,
+// and ends an activation with 32 alone; and power after every connect.
+TEST_F(TEndToEndTest, APacedHostsCommandsArePairedAcrossReadsAndPowerComesOnAfterEveryConnect) {
+  using std::chrono::milliseconds;
+  TTenvarraProcess program(TENVARRA_PROGRAM, Arguments({"--simulate", "--connect", "--log"}));
+  ASSERT_TRUE(program.WaitOut("Command: Snd: SET 1 POWER ON"));
+  TComClient app(Ports.File("COM1"));
+  ASSERT_TRUE(app.Opened());
+
+  ASSERT_TRUE(app.WritePaced({5, 12}, milliseconds(2)));
+  ASSERT_TRUE(program.WaitOut("Command: Snd: INIT 1 GL 12 M 2 14 5"));
+  ASSERT_TRUE(app.WritePaced({33, 7}, milliseconds(40)));
+  ASSERT_TRUE(program.WaitOut("Command: Snd: SET 5 GA 7 0 1 200"));
+  ASSERT_TRUE(program.WaitOut("Command: Rec: *"));
+  ASSERT_TRUE(app.Write({32}));
+  ASSERT_TRUE(program.WaitOut("Handling solenoid off command."));
+  ASSERT_TRUE(app.Write({130}));  // the host's next poll
+  ASSERT_TRUE(program.WaitOut("Command: Snd: SET 5 GA 7 0 0 200"));
+  EXPECT_EQ(program.ReadPort(app.Fd(), 4).size(), 4u);
+
+  // A stray byte waits out the window alone; the next command is whole.
+  ASSERT_TRUE(app.Write({40}));
+  ASSERT_TRUE(program.WaitOut("Dropped lone byte 40"));
+  ASSERT_TRUE(app.WritePaced({6, 12}, milliseconds(2)));
+  ASSERT_TRUE(program.WaitOut("Command: Snd: SET 1 GL 12 1 43 100 0 0 0 0 0"));
+
+  program.Command("disconnect");
+  ASSERT_TRUE(program.WaitErr("status: 2 "));
+  program.Command("connect");
+  ASSERT_TRUE(program.WaitErr("status: 2 Conncected to Server"));
+  ASSERT_TRUE(program.WaitOut("Command: Snd: SET 1 POWER ON"));
+  EXPECT_EQ(Count(program.Out(), "Command: Snd: SET 1 POWER OFF"), 0);
+  EXPECT_EQ(program.Terminate(), 0);
+}
+
 TEST_F(TEndToEndTest, AServerThatGoesAwayLeavesTheBridgeRunningAndReadyToConnect) {
   TTenvarraProcess program(TENVARRA_PROGRAM, Arguments({"--simulate", "--connect"}));
   ASSERT_TRUE(program.WaitErr("status: 2 Conncected to Server"));
