@@ -42,8 +42,9 @@ constexpr std::size_t MaxLine = 1024;
 
 }  // namespace
 
-THeadlessCommands::THeadlessCommands(TEventLoop& Loop, int Fd, TBridge& Bridge, THeadlessUI& UI)
+THeadlessCommands::THeadlessCommands(TEventLoop& Loop, int Fd, TBridge& Bridge, THeadlessUI* UI)
     : FLoop(Loop), FFd(Fd), FBridge(Bridge), FUI(UI) {
+  if (FFd < 0 || FUI == nullptr) return;
   // Left blocking: a terminal shared with the shell must stay as it was, and
   // one read after the loop found the descriptor readable does not block.
   if (::fcntl(FFd, F_GETFL) < 0) return;  // no standard input at all
@@ -70,27 +71,30 @@ void THeadlessCommands::OnReadable() {
   while ((end = FPending.find('\n')) != std::string::npos) {
     const std::string line = FPending.substr(0, end);
     FPending.erase(0, end + 1);
-    Run(line);
+    const TCommandAnswer answer = Run(line);
+    if (!answer.Refused) {
+      if (!answer.Lines.empty()) FUI->Print(answer.Lines);
+    } else {
+      for (const std::string& text : answer.Lines) FUI->Note(text);
+    }
     if (FWatch == 0) return;  // the program is ending
   }
   if (FPending.size() > MaxLine) FPending.clear();
 }
 
-void THeadlessCommands::Run(const std::string& Line) {
+TCommandAnswer THeadlessCommands::Run(const std::string& Line) {
   const std::string command = Trimmed(Line);
-  if (command.empty()) return;
-  if (command == "state") {
-    FUI.Print(LayoutStateLines(FBridge.Layout(), FBridge.PortName()));
-    return;
-  }
+  if (command.empty()) return {};
+  if (command == "state") return {LayoutStateLines(FBridge.Layout(), FBridge.PortName())};
   for (const TCommand& known : Commands) {
     if (command == known.Text) {
       (FBridge.*known.Handler)();
-      return;
+      return {};
     }
   }
-  FUI.Note("unknown command: " + command +
-           " (connect, disconnect, power, feedback start, feedback stop, log, clear, state, exit)");
+  return {{"unknown command: " + command +
+           " (connect, disconnect, power, feedback start, feedback stop, log, clear, state, exit)"},
+          true};
 }
 
 }  // namespace tenvarra

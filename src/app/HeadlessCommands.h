@@ -1,10 +1,12 @@
 #pragma once
 // The headless menu: one command a line on a descriptor (standard input),
 // read through the event loop. End of input stops reading and leaves the
-// program running.
+// program running. The same commands reach a running instance through its
+// command socket (CommandSocket.h), in the window too.
 
 #include <string>
 
+#include "app/CommandSocket.h"
 #include "platform/EventLoop.h"
 
 namespace tenvarra {
@@ -14,14 +16,15 @@ class THeadlessUI;
 
 class THeadlessCommands {
 public:
-  // Reads Fd (left open) until its end; Loop, Bridge and UI must outlive this.
-  THeadlessCommands(TEventLoop& Loop, int Fd, TBridge& Bridge, THeadlessUI& UI);
+  // Reads Fd (left open) until its end, answering through UI; with Fd -1 and
+  // no UI only Run serves. Loop, Bridge and UI must outlive this.
+  THeadlessCommands(TEventLoop& Loop, int Fd, TBridge& Bridge, THeadlessUI* UI);
   ~THeadlessCommands();
   THeadlessCommands(const THeadlessCommands&) = delete;
   THeadlessCommands& operator=(const THeadlessCommands&) = delete;
 
-  // Runs one command line; an unknown one is answered on standard error.
-  void Run(const std::string& Line);
+  // Runs one command line and returns its answer; an unknown command is refused.
+  TCommandAnswer Run(const std::string& Line);
 
 private:
   void OnReadable();
@@ -30,7 +33,7 @@ private:
   TEventLoop& FLoop;
   int FFd;
   TBridge& FBridge;
-  THeadlessUI& FUI;
+  THeadlessUI* FUI;
   TWatchId FWatch = 0;
   std::string FPending;
 };

@@ -62,6 +62,8 @@ TBridge::TBridge(TEventLoop& Loop, TMainThreadQueue& Queue, TBridgeUI& UI, TBrid
 
 TBridge::~TBridge() {
   StopPowerTimer();
+  StopReconnecting();
+  if (FDropTimer != 0) FLoop.StopTimer(FDropTimer);
   if (FConnectTimer != 0) FLoop.StopTimer(FConnectTimer);
   if (FPort) {
     FPort->OnRxChar = nullptr;
@@ -109,8 +111,7 @@ void TBridge::FormCreate() {
     FUI.ShowError(Error.what());
     return;
   }
-  FClient->SetHost(FStore.Settings.Host);
-  FClient->SetPort(FStore.Settings.Port);
+  AimClient();
   ProvidePort();
 }
 
@@ -222,19 +223,36 @@ TMoBaAdvancedSolenoid* TBridge::LearnSolenoid(int32_t Address) {
 // ---- Connection ----
 
 void TBridge::ConnecttoServer1Click() {
+  StopReconnecting();
+  FWantServer = FOptions.Reconnect;
+  std::string reason;
+  if (TryConnect(reason)) return;
+  FUI.ShowError(reason);
+  ConnectionDown("No connection to server: " + reason);
+}
+
+bool TBridge::TryConnect(std::string& Reason) {
   FMissingBuses.clear();
-  Guarded([this] {
+  try {
     FClient->Connect();
-    if (FConnectTimer != 0) FLoop.StopTimer(FConnectTimer);
-    FConnectTimer = FLoop.StartTimer(ConnectSettleMs, false, [this] {
-      FConnectTimer = 0;
-      ConnectSettled();
-    });
+  } catch (const std::exception& Error) {
+    Reason = Error.what();
+    return false;
+  }
+  if (FConnectTimer != 0) FLoop.StopTimer(FConnectTimer);
+  FConnectTimer = FLoop.StartTimer(ConnectSettleMs, false, [this] {
+    FConnectTimer = 0;
+    ConnectSettled();
   });
+  return true;
 }
 
 void TBridge::ConnectSettled() {
-  if (!FClient->Connected()) return;
+  if (!FClient->Connected()) {
+    ConnectionDown("No connection to server: the server ended the connection");
+    return;
+  }
+  ConnectionUp();
   SetStatus(spServer, "Conncected to Server");
   SetConnectEnabled(false);
   StopPowerTimer();
@@ -245,6 +263,7 @@ void TBridge::ConnectSettled() {
 }
 
 void TBridge::Disconnectfromserver1Click() {
+  StopReconnecting();
   if (FConnectTimer != 0) FLoop.StopTimer(FConnectTimer);
   FConnectTimer = 0;
   Guarded([this] { FClient->Disconnect(); });
@@ -259,6 +278,7 @@ void TBridge::SRCPCl1Disconnect() {
   FLayout.ServerDisconnected();
   SetStatus(spServer, "");
   SetConnectEnabled(true);
+  ConnectionDown("Connection to server lost");
 }
 
 void TBridge::Exit1Click() {

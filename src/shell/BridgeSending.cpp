@@ -80,7 +80,10 @@ void TBridge::NoteRefusal(const std::string& Traffic) {
 }
 
 void TBridge::SendLoco(TMoBaAdvancedLoco& Loco) {
-  if (!FClient->Connected()) return;
+  if (!FClient->Connected()) {
+    NoteDropped();
+    return;
+  }
   const int32_t number = LocoBusOf(Loco, FStore.Settings);
   if (number == 0) return;
   Guarded([&] { SendLocoOnBus(Loco, number); });
@@ -113,6 +116,10 @@ void TBridge::SendSolenoid(TMoBaAdvancedSolenoid& Solenoid) {
   const bool motorola = protocol && protocol->Base == MoBaBaseMotorola;
   const int32_t number = motorola ? settings.MMGABus : settings.NMRAGABus;
   Solenoid.SetActivationTime(settings.ActivationTime);
+  if (!FClient->Connected()) {
+    NoteDropped();
+    return;
+  }
   Guarded([&] {
     TMoBaSRCPBus* bus = BusByNumber(number);
     if (!bus || !bus->Accessoires()) {
@@ -138,6 +145,7 @@ void TBridge::SetServerPower(bool On) {
 
 void TBridge::SwitchPower(bool On) {
   if (!FClient->Connected()) {
+    NoteDropped();
     FUI.ShowMessage("not connected to server");
     return;
   }
@@ -182,10 +190,12 @@ void TBridge::Startfeedback1Click() {
     }
     bus->Feedbacks()->SetInitString(text);
     bus->Feedbacks()->SetEnabled(true);
+    FFeedbackWanted = true;
   });
 }
 
 void TBridge::Stopfeedback1Click() {
+  FFeedbackWanted = false;
   Guarded([this] {
     TMoBaSRCPBus* bus = BusByNumber(FStore.Settings.S88Bus);
     if (bus && bus->Feedbacks()) bus->Feedbacks()->SetEnabled(false);
