@@ -1,5 +1,7 @@
 #include "shell/Bridge.h"
 
+#include <sys/ioctl.h>
+
 #include <exception>
 #include <utility>
 
@@ -129,6 +131,11 @@ bool TBridge::ProvidePort() {
     FDecoder = std::make_unique<TCommandDecoder>(*port, *FEngine, FLoop);
     port->OnRxChar = [this](TVSPort&, int32_t) { RxChar(); };
     port->OnOpenClose = [this](TVSPort&, bool Opened) { VSPort1OpenClose(Opened); };
+    port->OnApplicationLines = [this](TPtyPort&, uint32_t Lines) {
+      if (FLogActive)
+        WriteLog(std::string("Application set DTR ") + (Lines & TIOCM_DTR ? "on" : "off") + ", RTS " +
+                 (Lines & TIOCM_RTS ? "on" : "off"));
+    };
     if (FStore.Settings.SerialHandshake) port->SetHandshakeLine(true);
     FPort = std::move(port);
     FPortName = name;
