@@ -64,7 +64,6 @@ QCheckBox* Check(QWidget* Parent, const char* Name, const char* Text) {
 }
 
 std::string Text(const QLineEdit* Edit) { return Edit->text().toStdString(); }
-QString Text(const std::string& Value) { return QString::fromStdString(Value); }
 
 }  // namespace
 

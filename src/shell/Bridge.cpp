@@ -203,7 +203,10 @@ TMoBaAdvancedLoco* TBridge::LearnLoco(int32_t Address) {
   loco->SetAddress(Address);
   loco->SetProtocol(protocol);
   TMoBaAdvancedLoco* learned = loco.get();
-  if (!FStore.LocoTable().AddLoco(loco)) FStrayLoco = std::move(loco);
+  if (FStore.LocoTable().AddLoco(loco))
+    FUI.TablesChanged();
+  else
+    FStrayLoco = std::move(loco);
   return learned;
 }
 
@@ -213,7 +216,7 @@ TMoBaAdvancedSolenoid* TBridge::LearnSolenoid(int32_t Address) {
     solenoid->SetAddress(Address);
     solenoid->SetProtocol(FSolLearnIndex == 0 ? &FStore.MotorolaSolenoidProtocol()
                                               : &FStore.NmraAccessoryProtocol());
-    FStore.SolenoidTable().AddSolenoid(solenoid);
+    if (FStore.SolenoidTable().AddSolenoid(solenoid)) FUI.TablesChanged();
   }
   return FStore.SolenoidTable().FindSolenoidByAddress(Address);
 }

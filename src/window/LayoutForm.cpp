@@ -7,6 +7,7 @@
 #include <QSplitter>
 #include <QTableWidget>
 
+#include "dialogs/DialogSupport.h"
 #include "shell/Bridge.h"
 #include "shell/LayoutText.h"
 #include "window/FeedbackGrid.h"
@@ -14,8 +15,6 @@
 namespace tenvarra {
 
 namespace {
-
-QString Text(const std::string& Text) { return QString::fromStdString(Text); }
 
 QTableWidget* MakeTable(const char* Name, const QStringList& Headings, QWidget* Parent) {
   auto* table = new QTableWidget(0, static_cast<int>(Headings.size()), Parent);

@@ -20,12 +20,6 @@
 
 namespace tenvarra {
 
-namespace {
-
-QString Text(const std::string& Text) { return QString::fromStdString(Text); }
-
-}  // namespace
-
 TMainForm::TMainForm(TEventLoop& Loop, TMainThreadQueue& Queue, TBridgeOptions Options, QWidget* Parent)
     : QMainWindow(Parent) {
   setObjectName(QStringLiteral("MainForm"));
@@ -49,7 +43,7 @@ TMainForm::TMainForm(TEventLoop& Loop, TMainThreadQueue& Queue, TBridgeOptions O
   SetConnectEnabled(FBridge->ConnectEnabled());
 
   FSolForm = std::make_unique<TSolForm>(FBridge->Store(), this);
-  FLocoForm = std::make_unique<TLocoForm>(FBridge->Store(), this);
+  FLocoForm = std::make_unique<TLocoForm>(FBridge->LocoTable(), this);
   TSetupHooks hooks;
   hooks.Connected = [this] { return FBridge->SRCPCl1().Connected(); };
   hooks.Save = [this](const TGeneralSetupFields& Fields) { FBridge->GeneralSetupSave(Fields); };
@@ -186,6 +180,11 @@ std::optional<int32_t> TMainForm::AskLocoProtocol(int32_t Address) {
 
 bool TMainForm::AskSolenoidProtocol(int32_t Address, int32_t& SolLearnIndex) {
   return TSolLearnForm::AskSolenoidProtocol(Address, SolLearnIndex, this);
+}
+
+void TMainForm::TablesChanged() {
+  FLocoForm->TableChanged();
+  FSolForm->TableChanged();
 }
 
 void TMainForm::Close() { close(); }

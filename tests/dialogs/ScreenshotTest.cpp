@@ -32,7 +32,7 @@ TEST_F(ScreenshotTest, SetupDialogs) {
   solenoid->SetAddress(7);
   ASSERT_TRUE(FStore.SolenoidTable().AddSolenoid(solenoid));
 
-  TLocoForm loco(FStore);
+  TLocoForm loco(FStore.LocoTable());
   loco.show();
   Shoot(loco, "loco-setup");
   TSolForm solenoids(FStore);

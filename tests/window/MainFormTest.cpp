@@ -181,21 +181,36 @@ TEST_F(TMainFormTest, ClosesOnlyWhenDisconnectedAndThePortIsFreeAndOnlyExitSaves
   EXPECT_TRUE(FData.Exists("loco.dat"));
 }
 
+// A loco learned while "Loco setup" edits a new entry: the entry's save
+// must not replace the learned loco.
 TEST_F(TMainFormTest, UnknownAddressesAreLearnedThroughTheWindowsDialogs) {
   Bridge().Settings().LearningMode = true;
   ASSERT_TRUE(Connect());
   TComClient app(FPorts.File("COM1"));
   ASSERT_TRUE(app.Opened());
   {
-    TModalAnswer answer([](QWidget& Window) {
-      EXPECT_EQ(LabelText(Window, "lbAddress"), "7");
-      Choose(Child<QComboBox>(Window, "cbGLs"), 6);
-      Click(Window, "buOK");
+    TModalAnswer setup([&](QWidget& Setup) {
+      Click(Setup, "CreateButton");
+      {
+        TModalAnswer learn([](QWidget& Window) {
+          EXPECT_EQ(LabelText(Window, "lbAddress"), "7");
+          Choose(Child<QComboBox>(Window, "cbGLs"), 6);
+          Click(Window, "buOK");
+        });
+        ASSERT_TRUE(app.Write({5, 7}));
+        ASSERT_TRUE(WaitFor([this] { return Bridge().LocoTable().FindLocoByAddress(7) != nullptr; }));
+      }
+      EXPECT_EQ(LabelText(Setup, "lbNr"), "2/ 1");
+      Type(Child<QLineEdit>(Setup, "EdAddress"), "12");
+      Click(Setup, "BuSave");
+      Click(Setup, "BuExit");
     });
-    ASSERT_TRUE(app.Write({5, 7}));
-    ASSERT_TRUE(WaitFor([this] { return Bridge().LocoTable().FindLocoByAddress(7) != nullptr; }));
+    Item("Setup1").trigger();
   }
   EXPECT_EQ(Bridge().LocoTable().FindLocoByAddress(7)->Protocol(), DialogProtocols()[6]);
+  const std::string saved = FData.Read("loco.dat");
+  EXPECT_NE(saved.find("\r\n7\r\n"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("\r\n12\r\n"), std::string::npos) << saved;
   {
     TModalAnswer answer([](QWidget& Window) {
       EXPECT_EQ(LabelText(Window, "lbAddress"), "9");
