@@ -85,8 +85,7 @@ std::unique_ptr<TSimServer> Simulate(const TAppOptions& Options, TBridge& Bridge
       server.reset();
     }
   }
-  Bridge.SRCPCl1().SetHost(SimulatorHost);
-  Bridge.SRCPCl1().SetPort(port);
+  Bridge.UseServerForRun(SimulatorHost, port);
   return server;
 }
 

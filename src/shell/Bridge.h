@@ -95,9 +95,11 @@ public:
   bool SaveStoreFile();
   // The general setup's "&Save": takes the fields back, writes loco.dat and
   // hands host and port to the client. Raises EGeneralSetupError for the
-  // first bad field (the fields before it are taken over, nothing is written)
-  // and what the save raises.
+  // first bad field (nothing is taken over or written) and what the save raises.
   void GeneralSetupSave(const TGeneralSetupFields& Fields);
+  // Points the client at this server for the rest of the run (the simulated
+  // layout); the general setup then still saves host and port for the next run.
+  void UseServerForRun(const std::string& Host, int32_t Port);
 
   // ---- Handlers of the client and the port ----
   void SRCPCl1CmdLog(const std::string& Text);
@@ -171,6 +173,7 @@ private:
   TLogFile FLogFile;
   bool FLogActive = false;
   int32_t FSolLearnIndex = 0;
+  bool FServerForRun = false;
   // A learned loco whose address the table already had: it serves the
   // command in hand and lives until the next one is learned.
   std::unique_ptr<TMoBaAdvancedLoco> FStrayLoco;
