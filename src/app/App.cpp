@@ -166,7 +166,6 @@ int Run(const TAppOptions& Options, const TDataDirChoice& DataDir, TUniqueFd& Si
 
   PrepareDataDir(DataDir, UI);
   FormCreate();
-  if (!Bridge.Port() && !Bridge.PortError().empty()) Note("tenvarra: no virtual serial port: " + Bridge.PortError());
   std::unique_ptr<TSimServer> simulator;
   if (Options.Simulate) simulator = Simulate(Options, Bridge, UI);
   if (simulator && UseSimulator) UseSimulator(*simulator);

@@ -15,6 +15,7 @@
 #include "serialport/PtyPort.h"
 #include "shell/StoreFile.h"
 #include "srcp/SRCPCommandClient.h"
+#include "srcp/SRCPInfoClient.h"
 
 namespace tenvarra {
 
@@ -134,6 +135,9 @@ bool TBridge::ProvidePort() {
   } catch (const std::exception& Error) {
     FDecoder.reset();
     FPortError = Error.what();
+    // Without a port no application can reach the layout: say so where it is seen.
+    WriteLog("No virtual serial port: " + FPortError);
+    FUI.ShowError("No virtual serial port: " + FPortError);
     return false;
   }
   WriteScreen("Providing " + FPortName);
@@ -248,7 +252,9 @@ void TBridge::ConnectSettled() {
 void TBridge::Disconnectfromserver1Click() {
   if (FConnectTimer != 0) FLoop.StopTimer(FConnectTimer);
   FConnectTimer = 0;
+  FDisconnecting = true;
   Guarded([this] { FClient->Disconnect(); });
+  FDisconnecting = false;
   FLayout.ServerDisconnected();
   SetStatus(spServer, "");
   SetConnectEnabled(true);
@@ -257,6 +263,10 @@ void TBridge::Disconnectfromserver1Click() {
 void TBridge::SRCPCl1Disconnect() {
   // The window follows a connection the server ended, so the person can
   // connect again without disconnecting first.
+  if (!FDisconnecting) {
+    const std::string& reason = FClient->InfoClient().EndReason();
+    WriteLog("Connection to server lost: " + (reason.empty() ? std::string("the connection ended") : reason));
+  }
   FLayout.ServerDisconnected();
   SetStatus(spServer, "");
   SetConnectEnabled(true);

@@ -72,8 +72,8 @@ public:
   // ---- Start-up ----
   // Defaults, log file name, loco.dat, the client's host and port, the port.
   void FormCreate();
-  // Provides the port under a free COM name; false, and nothing shown, when
-  // it cannot (PortError says why).
+  // Provides the port under a free COM name; false when it cannot, said in
+  // the log and the error box (PortError says why).
   bool ProvidePort();
   int32_t FindFreeComNumber() const;
 
@@ -174,6 +174,8 @@ private:
   bool FLogActive = false;
   int32_t FSolLearnIndex = 0;
   bool FServerForRun = false;
+  // While the person's disconnect runs: the end it reports is no loss.
+  bool FDisconnecting = false;
   // A learned loco whose address the table already had: it serves the
   // command in hand and lives until the next one is learned.
   std::unique_ptr<TMoBaAdvancedLoco> FStrayLoco;

@@ -77,6 +77,15 @@ TEST_F(TBridgeTest, StartUpProvidesAFreePortUnlessTheStoreFileCannotBeRead) {
   EXPECT_EQ(broken->Port(), nullptr);
   EXPECT_EQ(broken->StatusText(spPort), "");
   EXPECT_TRUE(brokenUI.Log.empty());
+
+  // A port that cannot be made is said in the error box and the log.
+  TTestBridgeUI portlessUI;
+  Data.Write("loco.dat", "");
+  TBridge portless(Loop, Queue, portlessUI, {Data.Path(), Data.File("loco.dat"), WaitMs});
+  EXPECT_FALSE(portless.ProvidePort());
+  ASSERT_EQ(portlessUI.Messages.size(), 1u);
+  EXPECT_EQ(portlessUI.Log, std::vector<std::string>{portlessUI.Messages[0]});
+  EXPECT_EQ(portlessUI.Messages[0].rfind("No virtual serial port: ", 0), 0u) << portlessUI.Messages[0];
 }
 
 // A data directory that is gone: the log file is reported once, and a failed

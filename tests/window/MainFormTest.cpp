@@ -136,8 +136,17 @@ TEST_F(TMainFormTest, MenuAndPanelsFollowTheServerConnection) {
   EXPECT_EQ(Panel(2), "");
   EXPECT_TRUE(Item("Connecttoserver1").isEnabled());
 
-  // Nobody listens (a server that goes away: EndToEndTest): the error box, and the window goes on.
+  // The server going away is always logged, with "Log enabled" off too; the
+  // person's own disconnect is not.
+  ASSERT_TRUE(Connect());
   FSim->Stop();
+  ASSERT_TRUE(WaitFor([this] { return Item("Connecttoserver1").isEnabled(); }));
+  EXPECT_EQ(Panel(2), "");
+  const QStringList lost = Memo().toPlainText().split(QLatin1Char('\n')).filter(QStringLiteral("Connection to server lost"));
+  ASSERT_EQ(lost.size(), 1) << Memo().toPlainText().toStdString();
+  EXPECT_TRUE(lost[0].startsWith("Connection to server lost: connection closed by ")) << lost[0].toStdString();
+
+  // Nobody listens now: the error box, and the window goes on.
   {
     TBoxAnswer refused;
     Item("Connecttoserver1").trigger();
