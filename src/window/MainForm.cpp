@@ -29,8 +29,10 @@ TMainForm::TMainForm(TEventLoop& Loop, TMainThreadQueue& Queue, TBridgeOptions O
   Memo1->setGeometry(80, 16, 289, 161);
   Memo1->setReadOnly(true);
   Memo1->setMaximumBlockCount(MaxLogLines);
+  // A vertical scroll bar only: long lines wrap.
   Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+  Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   setCentralWidget(client);
   BuildMenus();
   BuildStatusBar();
@@ -111,11 +113,15 @@ void TMainForm::BuildStatusBar() {
   for (std::size_t i = 0; i < FPanels.size(); ++i) {
     FPanels[i] = new QLabel(bar);
     FPanels[i]->setObjectName(QStringLiteral("Panel%1").arg(i));
-    FPanels[i]->setFixedWidth(widths[i]);
     FPanels[i]->setFrameShape(QFrame::Panel);
     FPanels[i]->setFrameShadow(QFrame::Sunken);
-    bar->addWidget(FPanels[i]);
   }
+  FPanels[spPort]->setFixedWidth(widths[spPort]);
+  FPanels[spApplication]->setFixedWidth(widths[spApplication]);
+  // 50 pixels show a few letters of "Conncected to Server": the last panel
+  // takes the rest of the bar instead.
+  FPanels[spServer]->setMinimumWidth(widths[spServer]);
+  for (QLabel* panel : FPanels) bar->addWidget(panel, panel == FPanels[spServer] ? 1 : 0);
 }
 
 // ---- Menu handlers ----

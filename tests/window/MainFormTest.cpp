@@ -131,6 +131,8 @@ TEST_F(TMainFormTest, ShowsTheBridgeInItsFixedWindow) {
 TEST_F(TMainFormTest, MenuAndPanelsFollowTheServerConnection) {
   ASSERT_TRUE(Connect());
   EXPECT_EQ(Panel(2), "Conncected to Server");
+  const auto& panel2 = Child<QLabel>(*FForm, "Panel2");
+  EXPECT_GE(panel2.contentsRect().width(), panel2.fontMetrics().horizontalAdvance(panel2.text()));
 
   Item("Disconnectfromserver1").trigger();
   EXPECT_EQ(Panel(2), "");
