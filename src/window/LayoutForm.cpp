@@ -70,7 +70,7 @@ TLayoutForm::TLayoutForm(TBridge& Bridge, QWidget* Parent)
   }
 
   auto* devices = new QSplitter(Qt::Horizontal);
-  tbLocos = MakeTable("tbLocos", {"Bus", "Address", "Name", "Speed", "Direction", "Light", "Functions"}, devices);
+  tbLocos = MakeTable("tbLocos", {"Bus", "Address", "Protocol", "Speed", "Direction", "Light", "Functions"}, devices);
   tbSolenoids = MakeTable("tbSolenoids", {"Bus", "Address", "Port", "Output"}, devices);
   devices->addWidget(Group(QStringLiteral("Locos"), tbLocos, devices));
   devices->addWidget(Group(QStringLiteral("Solenoids"), tbSolenoids, devices));
@@ -140,7 +140,7 @@ void TLayoutForm::FillLocos() {
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const TLocoRow& loco = rows[i];
     SetRow(*tbLocos, static_cast<int>(i),
-           {QString::number(loco.Bus), QString::number(loco.Address), Text(loco.Name), Text(SpeedText(loco)),
+           {QString::number(loco.Bus), QString::number(loco.Address), Text(loco.Protocol), Text(SpeedText(loco)),
             QString::fromLatin1(DriveModeName(loco.Direction)), QString::fromLatin1(OnOffText(loco.Light)),
             Text(FunctionsText(loco))});
   }

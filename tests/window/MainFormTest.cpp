@@ -281,11 +281,10 @@ TEST_F(TMainFormTest, Screenshot) {
 // The layout view over the same bridge: a loco driven from the serial side,
 // a solenoid switched, contacts set on the layout and set by clicking cells.
 TEST_F(TMainFormTest, LayoutViewShowsWhatTheBridgeSeesAndItsCellsSetContacts) {
-  for (const auto& [address, name] : {std::pair{12, "BR 212"}, std::pair{3, "V 100"}, std::pair{24, ""}}) {
+  for (const auto& [address, entry] : {std::pair{12, 1}, std::pair{3, 3}, std::pair{24, 1}}) {
     auto loco = std::make_unique<TMoBaAdvancedLoco>();
-    loco->SetProtocol(DialogProtocols()[1]);  // Motorola, 14 steps
+    loco->SetProtocol(DialogProtocols()[entry]);  // Motorola, 14 steps
     loco->SetAddress(address);
-    loco->SetDescription(name);
     ASSERT_TRUE(Bridge().LocoTable().AddLoco(loco));
   }
   for (const int32_t address : {7, 8}) {
@@ -313,7 +312,7 @@ TEST_F(TMainFormTest, LayoutViewShowsWhatTheBridgeSeesAndItsCellsSetContacts) {
   ASSERT_TRUE(WaitFor([&] { return locos.rowCount() == 1 && cell(locos, 0, 3) == "5/14"; }));
   QStringList row;
   for (int column = 0; column < locos.columnCount(); ++column) row << cell(locos, 0, column);
-  EXPECT_EQ(row.join(QLatin1Char('|')), "1|12|BR 212|5/14|Forward|on|-");
+  EXPECT_EQ(row.join(QLatin1Char('|')), "1|12|New Motorola (M2)|5/14|Forward|on|-");
   auto& solenoids = Child<QTableWidget>(*view, "tbSolenoids");
   ASSERT_TRUE(WaitFor([&] { return solenoids.rowCount() == 1 && cell(solenoids, 0, 1) == "7"; }));
   ASSERT_TRUE(WaitFor([&] { return label("lbPower").startsWith("Power: bus 1 on, bus 2 off"); }));
@@ -339,7 +338,7 @@ TEST_F(TMainFormTest, LayoutViewShowsWhatTheBridgeSeesAndItsCellsSetContacts) {
   ASSERT_TRUE(app.Write({10, 24, 3, 3, 34, 8, 69, 12}));  // and functions 1 and 3 of loco 12
   for (const int32_t contact : {5, 6, 40, 41, 42, 130}) ASSERT_TRUE(FSim->SetContact(contact, 1));
   ASSERT_TRUE(WaitFor([&] { return cell(locos, 1, 6) == "1 3" && solenoids.rowCount() == 2 && lit(9, 2); }));
-  EXPECT_EQ(cell(locos, 0, 2) + cell(locos, 1, 2) + cell(locos, 2, 1), "V 100BR 21224");
+  EXPECT_EQ(cell(locos, 0, 2) + "|" + cell(locos, 2, 1), "Extended Motorola 2 (M4)|24");
   TScreenshots().Shoot(*view, "layout-view");
 
   // Closing the view unticks its item; the item opens it again, and the
