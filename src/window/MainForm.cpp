@@ -15,7 +15,6 @@
 #include "dialogs/LocoForm.h"
 #include "dialogs/SetupForm.h"
 #include "dialogs/SolForm.h"
-#include "dialogs/SolLearnForm.h"
 #include "window/LayoutForm.h"
 
 namespace tenvarra {
@@ -50,7 +49,7 @@ TMainForm::TMainForm(TEventLoop& Loop, TMainThreadQueue& Queue, TBridgeOptions O
   hooks.Connected = [this] { return FBridge->SRCPCl1().Connected(); };
   hooks.Save = [this](const TGeneralSetupFields& Fields) { FBridge->GeneralSetupSave(Fields); };
   FSetupForm = std::make_unique<TSetupForm>(FBridge->Settings(), std::move(hooks), this);
-  FLearnForm = std::make_unique<TLearnForm>(this);
+  FLearnForm = std::make_unique<TLearnForm>(TLearnForm::lkLoco, this);
 }
 
 TMainForm::~TMainForm() {
@@ -181,11 +180,14 @@ void TMainForm::SetLogChecked(bool Checked) { Logenabled1->setChecked(Checked); 
 void TMainForm::SetConnectEnabled(bool Enabled) { Connecttoserver1->setEnabled(Enabled); }
 
 std::optional<int32_t> TMainForm::AskLocoProtocol(int32_t Address) {
-  return FLearnForm->AskLocoProtocol(Address);
+  return FLearnForm->Ask(Address);
 }
 
 bool TMainForm::AskSolenoidProtocol(int32_t Address, int32_t& SolLearnIndex) {
-  return TSolLearnForm::AskSolenoidProtocol(Address, SolLearnIndex, this);
+  // Made for each question, so that it starts without a choice.
+  TLearnForm form(TLearnForm::lkSolenoid, this);
+  form.OnChoice = [&SolLearnIndex](int32_t Item) { SolLearnIndex = Item; };
+  return form.Ask(Address).has_value();
 }
 
 void TMainForm::TablesChanged() {

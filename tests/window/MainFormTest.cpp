@@ -225,8 +225,8 @@ TEST_F(TMainFormTest, UnknownAddressesAreLearnedThroughTheWindowsDialogs) {
   {
     TModalAnswer answer([](QWidget& Window) {
       EXPECT_EQ(LabelText(Window, "lbAddress"), "9");
-      Choose(Child<QComboBox>(Window, "cbProtocol"), 1);
-      Click(Window, "buSave");
+      Choose(Child<QComboBox>(Window, "cbGAs"), 1);
+      Click(Window, "buOK");
     });
     ASSERT_TRUE(app.Write({33, 9}));
     ASSERT_TRUE(WaitFor([this] { return Bridge().SolenoidTable().FindSolenoidByAddress(9) != nullptr; }));
