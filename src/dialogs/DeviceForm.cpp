@@ -106,10 +106,7 @@ TDeviceForm::TDeviceForm(const TTexts& Texts, std::unique_ptr<TEditedTable> Tabl
   });
   connect(FDelete, &QPushButton::clicked, this, [this] {
     FEditor.Delete();
-    if (FEditor.EditingNew())
-      ShowNewEntry();
-    else
-      ShowRecord();
+    ShowRecord();
   });
   // Only the person's choices: the dialog's own selections change no label.
   connect(FProtocol, &QComboBox::activated, this, [this] { ItemChosen(SelectedItem()); });
@@ -155,6 +152,10 @@ void TDeviceForm::ShowPosition() {
 
 void TDeviceForm::ShowRecord() {
   const int32_t index = FEditor.CurrentIndex();
+  if (index < 0) {
+    ShowNewEntry();
+    return;
+  }
   ShowPosition();
   FAddress->setText(QStringLiteral("0"));
   FProtocol->setCurrentIndex(0);

@@ -62,6 +62,7 @@ protected:
   void showEvent(QShowEvent* Event) override;
 
 private:
+  // The editor's current record; a new entry when it has none.
   void ShowRecord();
   void ShowNewEntry();
   void ShowPosition();
