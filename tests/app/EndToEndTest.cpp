@@ -110,8 +110,8 @@ TEST_F(TEndToEndTest, SerialCommandsReachTheLayoutAndTheCloseQueryGuardsTheExit)
   EXPECT_EQ(Strings(first.base() - 1, out.end()),
             (Strings{"port: COM1 held by the application", "server: connected",
                      "power: bus 1 on, bus 2 off, bus 3 off, bus 4 off, bus 5 off, bus 6 off, bus 7 off, bus 8 off",
-                     "loco bus 2 address 7: speed 5/14, Forward, light off, functions -",
-                     "loco bus 1 address 12: speed 5/14, Forward, light on, functions -",
+                     "loco bus 2 address 7: speed 5/14, Forward, light off, functions -, protocol Extended NMRA 1 (N1a)",
+                     "loco bus 1 address 12: speed 5/14, Forward, light on, functions -, protocol New Motorola (M2)",
                      "solenoid bus 5 address 7: port 0 off", "feedback: 1:1 1:16 2:1"}));
 
   // Exit saves loco.dat, then the close query refuses twice.
@@ -254,7 +254,7 @@ TEST_F(TEndToEndTest, WithReconnectTheBridgeFollowsTheServerBackAndOtherPrograms
   EXPECT_EQ(Count(refused.Err(), "unknown command: frob *"), 1);
 
   Sim->Stop();
-  ASSERT_TRUE(program.WaitOut("Connection to server lost; connecting again"));
+  ASSERT_TRUE(program.WaitOut("Connection to server lost: *"));
   ASSERT_TRUE(app.Write({5, 12}));  // no server: dropped, and counted
   ASSERT_TRUE(program.WaitOut("Not connected to the server: 1 serial command(s) dropped"));
   TSimOptions options;
