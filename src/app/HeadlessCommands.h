@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/CommandSocket.h"
+#include "app/HeadlessSetup.h"
 #include "platform/EventLoop.h"
 
 namespace tenvarra {
@@ -34,6 +35,7 @@ private:
   int FFd;
   TBridge& FBridge;
   THeadlessUI* FUI;
+  THeadlessSetup FSetup;
   TWatchId FWatch = 0;
   std::string FPending;
 };

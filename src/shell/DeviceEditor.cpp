@@ -38,6 +38,12 @@ void TDeviceEditor::Next() {
   if (CanGoForward()) MakeCurrent(CurrentIndex() + 1);
 }
 
+bool TDeviceEditor::Select(int32_t Address) {
+  const TMoBaBaseDevice* record = FTable.Find(Address);
+  if (record) FCurrent = record;
+  return record != nullptr;
+}
+
 void TDeviceEditor::New() { FCurrent = nullptr; }
 
 TSaveOutcome TDeviceEditor::Save(int32_t Item, std::string_view AddressText) {

@@ -80,6 +80,8 @@ public:
 
   void Previous();
   void Next();
+  // Makes the record with Address current; false when the table has none.
+  bool Select(int32_t Address);
   // A new entry: the next save appends.
   void New();
   // Item -1 stands for no protocol. The address text as typed; blanks at
