@@ -40,7 +40,15 @@ public:
   explicit TProbe(const std::string& PortDir) {
     int in[2], out[2];
     if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) return;
+#ifdef TENVARRA_PROBE_RUNNER
+    // The emulator of a 32-bit probe is a program of its own: the library goes to the probe only.
+    std::vector<std::string> args = {TENVARRA_PROBE_RUNNER, "-E", std::string("LD_PRELOAD=") + TENVARRA_MODEMLINES,
+                                     TENVARRA_PROBE};
+    std::vector<std::string> env = {"TENVARRA_PORT_DIR=" + PortDir};
+#else
+    std::vector<std::string> args = {TENVARRA_PROBE};
     std::vector<std::string> env = {std::string("LD_PRELOAD=") + TENVARRA_MODEMLINES, "TENVARRA_PORT_DIR=" + PortDir};
+#endif
     for (char** e = environ; *e != nullptr; ++e) {
       if (std::strncmp(*e, "LD_PRELOAD=", 11) != 0 && std::strncmp(*e, "TENVARRA_PORT_DIR=", 18) != 0) env.push_back(*e);
     }
@@ -51,8 +59,10 @@ public:
     ::posix_spawn_file_actions_init(&actions);
     ::posix_spawn_file_actions_adddup2(&actions, in[0], 0);
     ::posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    char* argv[] = {const_cast<char*>(TENVARRA_PROBE), nullptr};
-    if (::posix_spawn(&FPid, TENVARRA_PROBE, &actions, nullptr, argv, envp.data()) != 0) FPid = -1;
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    if (::posix_spawn(&FPid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) FPid = -1;
     ::posix_spawn_file_actions_destroy(&actions);
     ::close(in[0]), ::close(out[1]);
     FIn.Reset(in[1]), FOut.Reset(out[0]);
