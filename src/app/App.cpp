@@ -125,16 +125,23 @@ TBridgeOptions BridgeOptions(const TAppOptions& Options, const TDataDirChoice& D
   return options;
 }
 
-// The first screen-log line says which data directory is used; the user's
-// one is made when it is missing.
-void PrepareDataDir(const TDataDirChoice& DataDir, TBridgeUI& UI) {
+// The first screen-log line says which data directory is used. One named on
+// the command line or the user's one is made when it is missing; when that
+// fails there is nowhere to keep what the user sets up, so the start is
+// refused (none). Another instance using the directory is mentioned once.
+std::unique_ptr<TDataDirLock> PrepareDataDir(const TDataDirChoice& DataDir, TBridgeUI& UI) {
   UI.AddLogLine(DataDirLogLine(DataDir));
-  if (DataDir.Source != TDataDirSource::dsUser) return;
-  try {
-    MakeDataDir(DataDir.Dir);
-  } catch (const std::exception& Error) {
-    UI.ShowError(Error.what());
+  if (DataDir.Source != TDataDirSource::dsExecutable) {
+    try {
+      MakeDataDir(DataDir.Dir);
+    } catch (const std::exception& Error) {
+      UI.ShowError(Error.what());
+      return nullptr;
+    }
   }
+  auto lock = std::make_unique<TDataDirLock>(DataDir.Dir);
+  if (lock->Shared()) UI.AddLogLine(TDataDirLock::SharedLogLine);
+  return lock;
 }
 
 // What both front ends share once the bridge exists: the queue and the
@@ -165,7 +172,13 @@ int Run(const TAppOptions& Options, const TDataDirChoice& DataDir, TUniqueFd& Si
     });
   }
 
-  PrepareDataDir(DataDir, UI);
+  const std::unique_ptr<TDataDirLock> dataDirLock = PrepareDataDir(DataDir, UI);
+  if (!dataDirLock) {
+    if (signalWatch != 0) Loop.Unwatch(signalWatch);
+    Loop.Unwatch(queueWatch);
+    Queue.OnAsyncError = nullptr;
+    return 1;
+  }
   FormCreate();
   if (!Bridge.Port() && !Bridge.PortError().empty()) Note("tenvarra: no virtual serial port: " + Bridge.PortError());
   std::unique_ptr<TSimServer> simulator;
