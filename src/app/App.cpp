@@ -52,13 +52,15 @@ bool ServerAnswers(int Port) {
   }
 }
 
-// SIGINT and SIGTERM as a descriptor the loop watches. Blocked before any
+// SIGINT, SIGTERM and SIGHUP (the terminal or the ssh connection went away)
+// as a descriptor the loop watches. Blocked before any
 // thread starts, so every thread inherits the mask and none is interrupted.
 TUniqueFd StopSignals() {
   sigset_t stop;
   sigemptyset(&stop);
   sigaddset(&stop, SIGINT);
   sigaddset(&stop, SIGTERM);
+  sigaddset(&stop, SIGHUP);
   pthread_sigmask(SIG_BLOCK, &stop, nullptr);
   ::signal(SIGPIPE, SIG_IGN);
   return TUniqueFd(::signalfd(-1, &stop, SFD_CLOEXEC | SFD_NONBLOCK));
@@ -67,7 +69,7 @@ TUniqueFd StopSignals() {
 // Starts the simulated layout unless a server already answers on its port,
 // and points the client at it.
 std::unique_ptr<TSimServer> Simulate(const TAppOptions& Options, TBridge& Bridge, TBridgeUI& UI) {
-  const int port = Options.SimulatePort.value_or(Bridge.Settings().Port);
+  int port = Options.SimulatePort.value_or(Bridge.Settings().Port);
   std::unique_ptr<TSimServer> server;
   if (ServerAnswers(port)) {
     Note("simulate: a server already answers on " + std::string(SimulatorHost) + ":" +
@@ -79,6 +81,8 @@ std::unique_ptr<TSimServer> Simulate(const TAppOptions& Options, TBridge& Bridge
     server = std::make_unique<TSimServer>(options);
     try {
       server->Start();
+      // Port 0 in the settings lets the system choose one.
+      port = server->Port();
       Note("simulate: simulated layout on " + server->Endpoint());
     } catch (const std::exception& Error) {
       UI.ShowError(Error.what());

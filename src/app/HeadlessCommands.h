@@ -1,7 +1,8 @@
 #pragma once
 // The headless menu: one command a line on a descriptor (standard input),
-// read through the event loop. End of input stops reading and leaves the
-// program running.
+// read through the event loop. End of input runs a last line that lacks its
+// line end, stops reading and leaves the program running. A line longer than
+// any command is refused whole, with one note.
 
 #include <string>
 
@@ -26,6 +27,7 @@ public:
 private:
   void OnReadable();
   void Stop();
+  void RunPendingLines();
 
   TEventLoop& FLoop;
   int FFd;
@@ -33,6 +35,7 @@ private:
   THeadlessUI& FUI;
   TWatchId FWatch = 0;
   std::string FPending;
+  bool FSkipping = false;  // within a line already refused as too long
 };
 
 }  // namespace tenvarra
