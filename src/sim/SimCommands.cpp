@@ -113,9 +113,9 @@ std::string TSimCommands::Command(TSimSession& Session, const TWords& Words) {
   static constexpr TRow rows[] = {
       // INIT <bus> GL <addr> <protocol> [<version>] [<steps> <functions>]
       {dgLoco, mkInit, 5, 8, &C::InitLoco},
-      // SET|CHECK <bus> GL <addr> <drivemode> <V> <V_max> <f0> [<f1> ... <fn>]
-      {dgLoco, mkSet, 8, AnyLength, &C::SetLoco},
-      {dgLoco, mkCheck, 8, AnyLength, &C::SetLoco},
+      // SET|CHECK <bus> GL <addr> <drivemode> <V> <V_max> [<f0> ... <fn>]
+      {dgLoco, mkSet, 7, AnyLength, &C::SetLoco},
+      {dgLoco, mkCheck, 7, AnyLength, &C::SetLoco},
       {dgLoco, mkGet, 4, 4, &C::GetLoco},    // GET <bus> GL <addr>
       {dgLoco, mkTerm, 4, 4, &C::TermLoco},  // TERM <bus> GL <addr>
       {dgAccessoire, mkInit, 5, 5, &C::InitAccessory},  // INIT <bus> GA <addr> <protocol>

@@ -215,7 +215,9 @@ std::string TSimLayout::LocoLine(TSRCPMessageKind Kind, const TSimBus& Bus, int3
     record.DriveMode = WireDriveMode(loco.DriveMode);
     record.ReportedSpeed = loco.Speed;
     record.SpeedSteps = loco.MaxSpeed;
-    record.SetFunctionCount(static_cast<int32_t>(loco.Functions.size()));
+    // A loco without functions still reports an f0 of 0, as srcpd does: a
+    // state line ends with at least one function value.
+    record.SetFunctionCount(std::max(static_cast<int32_t>(loco.Functions.size()), 1));
     for (std::size_t i = 0; i < loco.Functions.size(); ++i)
       record.SetFunction(static_cast<int32_t>(i), loco.Functions[i]);
   }

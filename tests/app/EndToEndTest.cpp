@@ -201,6 +201,25 @@ TEST_F(TEndToEndTest, ABurstOfLocoCommandsReachesTheServerWholeAndInOrder) {
   EXPECT_EQ(program.Terminate(), 0);
 }
 
+TEST_F(TEndToEndTest, ALocoWithoutFunctionsIsDrivenOnTheSimulatedLayout) {
+  // Protocol 5: NMRA with 14 steps and no functions at all.
+  TTenvarraProcess program(TENVARRA_PROGRAM, Arguments({"--simulate", "--connect", "--learn-loco", "5"}));
+  ASSERT_TRUE(program.WaitErr("status: 2 Conncected to Server"));
+  TComClient app(Ports.File("COM1"));
+  ASSERT_TRUE(app.Opened());
+  ASSERT_TRUE(app.Write({5, 75}));
+  ASSERT_TRUE(program.WaitOut("Command: Snd: INIT 2 GL 75 N 1 14 0"));
+  ASSERT_TRUE(program.WaitOut("Command: Snd: SET 2 GL 75 1 36 100"));
+  program.Command("state");
+  ASSERT_TRUE(program.WaitOut("loco bus 2 address 75: speed 5/14, Forward, light off, functions -"));
+  // Both lines were taken: no refusal, no second INIT.
+  EXPECT_EQ(std::count_if(program.Out().begin(), program.Out().end(),
+                          [](const std::string& L) { return L.find(" ERROR ") != std::string::npos; }),
+            0);
+  EXPECT_EQ(Count(program.Out(), "Command: Snd: INIT 2 GL 75 *"), 1);
+  EXPECT_EQ(program.Terminate(), 0);
+}
+
 TEST_F(TEndToEndTest, PortsOutOfRangeAreNamedLongLinesRefusedAndAHangUpEndsTheProgram) {
   Data.Write("loco.dat", StoreFile(99999));
   TTenvarraProcess program(TENVARRA_PROGRAM, Arguments({"--simulate", "--connect"}));
