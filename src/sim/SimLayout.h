@@ -42,7 +42,7 @@ struct TSimAccessory {
     int32_t Value = 0;
     bool Set = false;  // reported since the INIT
     double Stamp = 0;
-    uint64_t Switching = 0;  // the SET whose switch-off may still come
+    uint64_t SwitchOff = 0;  // the pending switch-off's timer; 0 for none
   };
   TSRCPProtocol Protocol = prP;
   double InitStamp = 0;
@@ -87,7 +87,7 @@ public:
   void TermLoco(TSimBus& Bus, int32_t Address);
   void InitAccessory(TSimBus& Bus, int32_t Address, TSRCPProtocol Protocol);
   // A value other than 0 with a delay of 0 or more switches back to 0 after
-  // DelayMs; a later SET of the port overrides a pending switch-off.
+  // DelayMs; a later SET of the port replaces a pending switch-off.
   void SetAccessory(TSimBus& Bus, int32_t Address, int32_t Port, int32_t Value, int32_t DelayMs);
   void TermAccessory(TSimBus& Bus, int32_t Address);
   // Reported only when the contact changes.
@@ -117,17 +117,18 @@ public:
 private:
   void AddBus(std::vector<TSRCPDeviceGroup> Groups, std::vector<TSRCPProtocol> Protocols,
               int32_t MaxAddress);
-  void SwitchOff(int32_t Bus, int32_t Address, int32_t Port, uint64_t Switching);
+  void SwitchOff(int32_t Bus, int32_t Address, int32_t Port);
+  void CancelSwitchOffs(TSimAccessory& Accessory);
+  // Replaces the timer of the model clock's next minute.
   void ScheduleMinute();
-  void MinuteReached(uint64_t Generation);
+  void MinuteReached();
 
   TSimLines& FLines;
   TSimTimers& FTimers;
   TReport FReport;
   std::vector<TSimBus> FBuses;
   TSimModelClock FClock;
-  uint64_t FSwitchings = 0;   // numbers each accessory SET
-  uint64_t FClockChanges = 0;  // a minute timer of an earlier clock setting does nothing
+  uint64_t FMinuteTimer = 0;  // 0 while the clock has no minute to wait for
 };
 
 }  // namespace tenvarra

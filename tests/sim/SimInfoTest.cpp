@@ -6,6 +6,9 @@
 #include <thread>
 
 #include "SimFixture.h"
+#include "sim/SimLayout.h"
+#include "sim/SimLines.h"
+#include "sim/SimTimers.h"
 
 namespace tenvarra::test {
 namespace {
@@ -101,6 +104,28 @@ TEST_F(SimInfo, TheOwnerSetsContactsFromAnotherThreadWithStrictlyRisingStamps) {
     last = TSimClient::Stamp(*line);
   }
   EXPECT_EQ(ReportsSoFar(*Info), Strings{});
+}
+
+// Pending timers cannot pile up however often a client sets a port or the
+// model clock: each replaces the one it set before.
+TEST(SimLayoutTimers, EachPortAndTheModelClockKeepOnePendingTimer) {
+  TSimLines lines;
+  TSimTimers timers;
+  Strings reports;
+  TSimLayout layout(lines, timers, [&reports](const std::string& Line) { reports.push_back(Line); });
+  TSimBus& bus = *layout.Bus(5);
+  layout.InitAccessory(bus, 12, prM);
+  for (int i = 0; i < 10000; ++i) layout.SetAccessory(bus, 12, 0, 1, 2000000000);
+  EXPECT_EQ(timers.Count(), 1u);
+  layout.SetAccessory(bus, 12, 1, 1, 2000000000);
+  layout.InitTime(60, 1);
+  for (int i = 0; i < 10000; ++i) layout.SetTime({2460000, 12, 0, i % 60});
+  EXPECT_EQ(timers.Count(), 3u);
+  layout.SetAccessory(bus, 12, 1, 0, 2000000000);  // switched off by hand: nothing pending
+  EXPECT_EQ(timers.Count(), 2u);
+  layout.Reset();
+  EXPECT_TRUE(timers.Empty());
+  EXPECT_TRUE(reports.back().ends_with(" 102 INFO 0 TIME")) << reports.back();
 }
 
 TEST(SimPattern, RunsALightOverTheFirstContacts) {
