@@ -76,7 +76,7 @@ void TSimCommands::Handshake(TSimSession& Session, const TWords& Words) {
     if (Session.Mode == cmInfo) {
       std::vector<std::string> snapshot;
       FLayout.Snapshot(snapshot);
-      for (const std::string& line : snapshot) Session.Send(line);
+      for (const std::string& line : snapshot) Session.SendUncounted(line);
       FSessions.Listen(Session);
     }
     return;
