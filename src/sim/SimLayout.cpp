@@ -153,18 +153,63 @@ void TSimLayout::InitTime(int32_t Fx, int32_t Fy) {
   FReport(TimeLine(mkInfoInit));
   FReport(TimeLine(mkInfoState));
   ScheduleMinute();
+  CheckWaits();
 }
 
 void TSimLayout::SetTime(const TSimModelTime& Time) {
   FClock.Set(Time, TSimTimers::NowMs());
   FReport(TimeLine(mkInfoState));
   ScheduleMinute();
+  CheckWaits();
 }
 
 void TSimLayout::TermTime() {
   FClock.Term();
   FTimers.Cancel(std::exchange(FMinuteTimer, 0));
   FReport(TimeLine(mkInfoTerm));
+  CheckWaits();
+}
+
+uint64_t TSimLayout::WaitForTime(const TSimModelTime& Time, std::function<void(bool Reached)> Done) {
+  const uint64_t wait = ++FLastWait;
+  TTimeWait& entry = FTimeWaits[wait];
+  entry.ModelMs = TSimModelClock::ModelMs(Time);
+  entry.Done = std::move(Done);
+  CheckWaitAfter(wait, 0);
+  return wait;
+}
+
+void TSimLayout::CheckWaitAfter(uint64_t Wait, int64_t DelayMs) {
+  TTimeWait& entry = FTimeWaits.at(Wait);
+  FTimers.Cancel(entry.Timer);
+  entry.Timer = FTimers.After(DelayMs, [this, Wait] {
+    FTimeWaits.at(Wait).Timer = 0;
+    CheckWait(Wait);
+  });
+}
+
+void TSimLayout::CancelWait(uint64_t Wait) {
+  const auto found = FTimeWaits.find(Wait);
+  if (found == FTimeWaits.end()) return;
+  FTimers.Cancel(found->second.Timer);
+  FTimeWaits.erase(found);
+}
+
+void TSimLayout::CheckWaits() {
+  // From the loop, so that no Done runs inside the command that changed the clock.
+  for (const auto& [wait, entry] : FTimeWaits) CheckWaitAfter(wait, 0);
+}
+
+void TSimLayout::CheckWait(uint64_t Wait) {
+  TTimeWait& entry = FTimeWaits.at(Wait);
+  FTimers.Cancel(std::exchange(entry.Timer, 0));
+  const int64_t left = FClock.MsUntil(entry.ModelMs, TSimTimers::NowMs());
+  if (left > 0) return CheckWaitAfter(Wait, left);
+  // A clock that stands still may be started again; a terminated one is gone.
+  if (left < 0 && FClock.Initialised()) return;
+  const std::function<void(bool)> done = std::move(entry.Done);
+  FTimeWaits.erase(Wait);
+  done(left == 0);
 }
 
 void TSimLayout::ScheduleMinute() {

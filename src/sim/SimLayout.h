@@ -98,6 +98,12 @@ public:
   void InitTime(int32_t Fx, int32_t Fy);
   void SetTime(const TSimModelTime& Time);
   void TermTime();
+  // WAIT 0 TIME: Done runs once the model time reaches Time (true), or when
+  // the clock is terminated first (false); always from a timer of the loop.
+  // Every change of the clock looks again. Returns the wait's number, not 0.
+  uint64_t WaitForTime(const TSimModelTime& Time, std::function<void(bool Reached)> Done);
+  // Forgets a wait whose Done has not run; nothing for 0.
+  void CancelWait(uint64_t Wait);
   // Back to the start: every loco and accessory terminated, power off,
   // contacts 0, model time gone; each change reported.
   void Reset();
@@ -122,6 +128,9 @@ private:
   // Replaces the timer of the model clock's next minute.
   void ScheduleMinute();
   void MinuteReached();
+  void CheckWaits();
+  void CheckWaitAfter(uint64_t Wait, int64_t DelayMs);
+  void CheckWait(uint64_t Wait);
 
   TSimLines& FLines;
   TSimTimers& FTimers;
@@ -129,6 +138,13 @@ private:
   std::vector<TSimBus> FBuses;
   TSimModelClock FClock;
   uint64_t FMinuteTimer = 0;  // 0 while the clock has no minute to wait for
+  struct TTimeWait {
+    int64_t ModelMs = 0;
+    std::function<void(bool Reached)> Done;
+    uint64_t Timer = 0;  // 0 while the clock stands still
+  };
+  std::map<uint64_t, TTimeWait> FTimeWaits;
+  uint64_t FLastWait = 0;
 };
 
 }  // namespace tenvarra

@@ -34,6 +34,9 @@ public:
   TPhase Phase = TPhase::phHandshake;
   TSRCPConnectionMode Mode = cmCommand;  // asked for in the handshake
   int32_t Id = 0;                        // given by GO
+  // The WAIT a command session is waiting for (TSimLayout::WaitForTime); its
+  // later lines are neither read nor run meanwhile. 0 for none.
+  uint64_t TimeWait = 0;
 
   // Queues Line and its LF. Ignored once the session is ending.
   void Send(std::string_view Line);

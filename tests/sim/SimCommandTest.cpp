@@ -120,10 +120,13 @@ TEST_F(SimCommands, ServerBus) {
       {"GET 0 SESSION 3", NoData, {}},
       {"GET 0 TIME", NoData, {}},
       {"SET 0 TIME 2460000 12 30 0", NoData, {}},
+      {"WAIT 0 TIME 2460000 12 30 0", NoData, {}},
       {"INIT 0 TIME 1 0", WrongValue, {}},
       {"INIT 0 TIME 0 1", Ok, {"101 INFO 0 TIME 0 1", "100 INFO 0 TIME *"}},  // a standing clock
       {"SET 0 TIME 2460000 12 30 5", Ok, {"100 INFO 0 TIME 2460000 12 30 5"}},
       {"GET 0 TIME", "100 INFO 0 TIME 2460000 12 30 5", {}},
+      {"WAIT 0 TIME 2460000 12 30 0", NoData, {}},  // the clock stands still
+      {"WAIT 0 TIME 2460000 12 60 0", WrongValue, {}},
       {"SET 0 TIME 2460000 24 0 0", WrongValue, {}},
       {"CHECK 0 TIME 2460001 0 0 0", Ok, {}},
       {"TERM 0 TIME", Ok, {"102 INFO 0 TIME"}},

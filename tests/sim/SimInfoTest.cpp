@@ -85,6 +85,26 @@ TEST_F(SimInfo, ARunningModelClockReportsEachModelMinute) {
   EXPECT_EQ(Info->ReadThrough("102 INFO 0 TIME").back(), "102 INFO 0 TIME");
 }
 
+TEST_F(SimInfo, AWaitForModelTimeIsAnsweredOnceItIsReachedAndHoldsTheLinesAfterIt) {
+  auto waiter = Connect("COMMAND");
+  ASSERT_EQ(Cmd->Ask("INIT 0 TIME 1 1"), Ok);
+  ASSERT_EQ(Cmd->Ask("SET 0 TIME 2460000 12 0 0"), Ok);
+  EXPECT_TRUE(TTenvarraProcess::Matches(waiter->Ask("WAIT 0 TIME 2460000 11 59 0"),
+                                        "100 INFO 0 TIME 2460000 12 0 *"));  // passed already
+  // An hour ahead: the waiting session's next line waits with it, while the
+  // others are served.
+  ASSERT_TRUE(waiter->Send("WAIT 0 TIME 2460000 13 0 0"));
+  ASSERT_TRUE(waiter->Send("GET 1 POWER"));
+  ASSERT_EQ(Cmd->Ask("GET 1 POWER"), "100 INFO 1 POWER OFF");
+  ASSERT_EQ(Cmd->Ask("SET 0 TIME 2460000 13 0 0"), Ok);
+  EXPECT_TRUE(TTenvarraProcess::Matches(waiter->Next(), "100 INFO 0 TIME 2460000 13 0 *"));
+  EXPECT_EQ(waiter->Next(), "100 INFO 1 POWER OFF");
+  // A clock ended under a wait ends the wait.
+  ASSERT_TRUE(waiter->Send("WAIT 0 TIME 2460001 0 0 0"));
+  ASSERT_EQ(Cmd->Ask("TERM 0 TIME"), Ok);
+  EXPECT_EQ(waiter->Next(), NoData);
+}
+
 TEST_F(SimInfo, TheOwnerSetsContactsFromAnotherThreadWithStrictlyRisingStamps) {
   EXPECT_FALSE(Server->SetContact(0, 1));
   EXPECT_FALSE(Server->SetContact(497, 1));
