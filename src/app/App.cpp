@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "app/CommandSocket.h"
 #include "app/HeadlessCommands.h"
 #include "app/HeadlessUI.h"
 #include "client/Client.h"
@@ -89,8 +90,7 @@ std::unique_ptr<TSimServer> Simulate(const TAppOptions& Options, TBridge& Bridge
       server.reset();
     }
   }
-  Bridge.SRCPCl1().SetHost(SimulatorHost);
-  Bridge.SRCPCl1().SetPort(port);
+  Bridge.UseServer(SimulatorHost, port);
   return server;
 }
 
@@ -126,6 +126,7 @@ TBridgeOptions BridgeOptions(const TAppOptions& Options, const TDataDirChoice& D
   options.DataDir = DataDir.Dir;
   options.PortDir = Options.PortDir;
   options.ReplyTimeoutMs = Options.ReplyTimeoutMs;
+  options.Reconnect = Options.Reconnect;
   return options;
 }
 
@@ -153,9 +154,10 @@ std::unique_ptr<TDataDirLock> PrepareDataDir(const TDataDirChoice& DataDir, TBri
 // run until the front end closes or a stop signal arrives.
 // FormCreate starts the bridge and shows the front end; UseSimulator gets the
 // simulated layout this run started, if any.
+// The command socket serves Commands once the port exists.
 int Run(const TAppOptions& Options, const TDataDirChoice& DataDir, TUniqueFd& Signals, TQtEventLoop& Loop,
-        TMainThreadQueue& Queue, TBridge& Bridge, TBridgeUI& UI, const std::function<void()>& FormCreate,
-        const std::function<void(TSimServer&)>& UseSimulator = nullptr) {
+        TMainThreadQueue& Queue, TBridge& Bridge, TBridgeUI& UI, THeadlessCommands& Commands,
+        const std::function<void()>& FormCreate, const std::function<void(TSimServer&)>& UseSimulator = nullptr) {
   Queue.OnAsyncError = [&UI](TMainThreadQueue&, std::exception_ptr Error) {
     try {
       std::rethrow_exception(Error);
@@ -183,7 +185,20 @@ int Run(const TAppOptions& Options, const TDataDirChoice& DataDir, TUniqueFd& Si
     Queue.OnAsyncError = nullptr;
     return 1;
   }
+  if (!Options.ServerHost.empty() && !Options.Simulate) Bridge.UseServer(Options.ServerHost, Options.ServerPort);
   FormCreate();
+  if (!Options.ServerHost.empty() && Options.Simulate)
+    UI.AddLogLine("--server " + Options.ServerHost + " is not used: --simulate runs the simulated layout");
+  std::unique_ptr<TCommandSocket> commandSocket;
+  if (Bridge.Port()) {
+    try {
+      commandSocket = std::make_unique<TCommandSocket>(
+          Loop, TCommandSocket::PathFor(Bridge.PortDir(), Bridge.PortName()),
+          [&Commands](const std::string& Line) { return Commands.Run(Line); });
+    } catch (const std::exception& Error) {
+      UI.AddLogLine(std::string("No command socket: ") + Error.what());
+    }
+  }
   if (!Bridge.Port() && !Bridge.PortError().empty()) Note("tenvarra: no virtual serial port: " + Bridge.PortError());
   std::unique_ptr<TSimServer> simulator;
   if (Options.Simulate) simulator = Simulate(Options, Bridge, UI);
@@ -218,7 +233,9 @@ int RunTenvarra(const TAppOptions& Options, int argc, char** argv) {
       form.SetLayoutContactSetter(
           [&Simulator](int32_t Contact, bool Occupied) { Simulator.SetContact(Contact, Occupied ? 1 : 0); });
     };
-    const int status = Run(Options, dataDir, signals, loop, queue, form.Bridge(), form, formCreate, useSimulator);
+    THeadlessCommands commands(loop, -1, form.Bridge(), nullptr);
+    const int status =
+        Run(Options, dataDir, signals, loop, queue, form.Bridge(), form, commands, formCreate, useSimulator);
     // The simulator is gone with Run.
     form.SetLayoutContactSetter(nullptr);
     return status;
@@ -231,8 +248,8 @@ int RunTenvarra(const TAppOptions& Options, int argc, char** argv) {
   ui.OnClose = [&bridge] {
     if (bridge.FormCloseQuery()) QCoreApplication::quit();
   };
-  THeadlessCommands commands(loop, STDIN_FILENO, bridge, ui);
-  return Run(Options, dataDir, signals, loop, queue, bridge, ui, [&bridge] { bridge.FormCreate(); });
+  THeadlessCommands commands(loop, STDIN_FILENO, bridge, &ui);
+  return Run(Options, dataDir, signals, loop, queue, bridge, ui, commands, [&bridge] { bridge.FormCreate(); });
 }
 
 }  // namespace tenvarra

@@ -33,6 +33,14 @@ const char* const AppUsage =
     "                         the settings' port) unless a server answers there, and\n"
     "                         use it\n"
     "  --reply-timeout SECS   how long to wait for a server's reply (default 10)\n"
+    "  --server HOST[:PORT]   use this server for the run, whatever loco.dat says\n"
+    "                         (port 12345 when left out; ignored with --simulate)\n"
+    "  --reconnect            after a failed connect or a lost connection, connect\n"
+    "                         again after 1, 2, 4 ... 30 s, until disconnect\n"
+    "  --command TEXT         send one menu command to the running instance (the\n"
+    "                         lowest COM number in the port directory, or --port),\n"
+    "                         print its answer and end: 0 done, 1 refused or none\n"
+    "  --port COM<n>          the instance --command talks to\n"
     "  --help                 show this text\n"
     "  --version              show the version\n";
 
@@ -48,6 +56,36 @@ std::optional<long> WholeNumber(const std::string& Text, long Min, long Max) {
 }
 
 [[noreturn]] void Refuse(const std::string& Text) { throw EAppOptionsError{Text}; }
+
+// HOST, HOST:PORT or [ADDRESS]:PORT.
+void ParseServer(const std::string& Text, TAppOptions& Options) {
+  const auto refuse = [&] { Refuse("--server takes HOST[:PORT] with a port from 1 to 65535, not \"" + Text + "\""); };
+  std::string host = Text;
+  std::string port;
+  if (host.starts_with("[")) {
+    const auto close = host.find(']');
+    if (close == std::string::npos) refuse();
+    const std::string rest = host.substr(close + 1);
+    host = host.substr(1, close - 1);
+    if (!rest.empty()) {
+      if (rest.front() != ':') refuse();
+      port = rest.substr(1);
+      if (port.empty()) refuse();
+    }
+  } else if (const auto colon = host.rfind(':'); colon != std::string::npos) {
+    if (host.find(':') != colon) refuse();  // an IPv6 address goes in brackets
+    port = host.substr(colon + 1);
+    host.resize(colon);
+    if (port.empty()) refuse();
+  }
+  if (host.empty() || host.find_first_of(" \t\r\n") != std::string::npos) refuse();
+  Options.ServerHost = host;
+  if (!port.empty()) {
+    const auto number = WholeNumber(port, 1, 65535);
+    if (!number) refuse();
+    Options.ServerPort = static_cast<int>(*number);
+  }
+}
 
 }  // namespace
 
@@ -73,6 +111,16 @@ TAppOptions ParseAppOptions(const std::vector<std::string>& Arguments) {
       noValue(), options.Headless = true;
     } else if (arg == "--connect") {
       noValue(), options.Connect = true;
+    } else if (arg == "--reconnect") {
+      noValue(), options.Reconnect = true;
+    } else if (arg == "--server") {
+      ParseServer(value(), options);
+    } else if (arg == "--command") {
+      options.Command = value();
+    } else if (arg == "--port") {
+      options.PortName = value();
+      if (!options.PortName.starts_with("COM") || !WholeNumber(options.PortName.substr(3), 1, 999))
+        Refuse("--port takes a port name COM1 to COM999, not \"" + options.PortName + "\"");
     } else if (arg == "--log") {
       noValue(), options.Log = true;
     } else if (arg == "--help") {

@@ -22,6 +22,15 @@ struct TAppOptions {
   // The simulator's port; none: the settings' port.
   std::optional<int> SimulatePort;
   int ReplyTimeoutMs = 10000;
+  // Connect again after a failed connect or a lost connection.
+  bool Reconnect = false;
+  // The server for this run (--server HOST[:PORT]); empty: the settings'.
+  std::string ServerHost;
+  int ServerPort = 12345;
+  // Send this command to a running instance and end (--command).
+  std::optional<std::string> Command;
+  // The instance's port name for --command (COM<n>); empty: the lowest.
+  std::string PortName;
   bool Help = false;
   bool Version = false;
 };

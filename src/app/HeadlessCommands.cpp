@@ -42,8 +42,9 @@ constexpr std::size_t MaxLine = 1024;
 
 }  // namespace
 
-THeadlessCommands::THeadlessCommands(TEventLoop& Loop, int Fd, TBridge& Bridge, THeadlessUI& UI)
+THeadlessCommands::THeadlessCommands(TEventLoop& Loop, int Fd, TBridge& Bridge, THeadlessUI* UI)
     : FLoop(Loop), FFd(Fd), FBridge(Bridge), FUI(UI) {
+  if (FFd < 0 || FUI == nullptr) return;
   // Left blocking: a terminal shared with the shell must stay as it was, and
   // one read after the loop found the descriptor readable does not block.
   if (::fcntl(FFd, F_GETFL) < 0) return;  // no standard input at all
@@ -67,7 +68,7 @@ void THeadlessCommands::OnReadable() {
     last.swap(FPending);
     const bool skipping = FSkipping;
     Stop();
-    if (!skipping) Run(last);
+    if (!skipping) Answer(last);
     return;
   }
   FPending.append(chunk, static_cast<std::size_t>(got));
@@ -78,7 +79,7 @@ void THeadlessCommands::RunPendingLines() {
   // One note per refused line, however it arrives.
   const auto refuse = [this] {
     if (!FSkipping)
-      FUI.Note("line too long: refused (a command has at most " + std::to_string(MaxLine) + " characters)");
+      FUI->Note("line too long: refused (a command has at most " + std::to_string(MaxLine) + " characters)");
   };
   std::size_t end;
   while ((end = FPending.find('\n')) != std::string::npos) {
@@ -88,7 +89,7 @@ void THeadlessCommands::RunPendingLines() {
     const bool refused = FSkipping || line.size() > MaxLine;
     FSkipping = false;
     if (refused) continue;
-    Run(line);
+    Answer(line);
     if (FWatch == 0) return;  // the program is ending
   }
   if (FPending.size() > MaxLine) {
@@ -99,21 +100,28 @@ void THeadlessCommands::RunPendingLines() {
   }
 }
 
-void THeadlessCommands::Run(const std::string& Line) {
-  const std::string command = Trimmed(Line);
-  if (command.empty()) return;
-  if (command == "state") {
-    FUI.Print(LayoutStateLines(FBridge.Layout(), FBridge.PortName()));
-    return;
+void THeadlessCommands::Answer(const std::string& Line) {
+  const TCommandAnswer answer = Run(Line);
+  if (!answer.Refused) {
+    if (!answer.Lines.empty()) FUI->Print(answer.Lines);
+  } else {
+    for (const std::string& text : answer.Lines) FUI->Note(text);
   }
+}
+
+TCommandAnswer THeadlessCommands::Run(const std::string& Line) {
+  const std::string command = Trimmed(Line);
+  if (command.empty()) return {};
+  if (command == "state") return {LayoutStateLines(FBridge.Layout(), FBridge.PortName())};
   for (const TCommand& known : Commands) {
     if (command == known.Text) {
       (FBridge.*known.Handler)();
-      return;
+      return {};
     }
   }
-  FUI.Note("unknown command: " + command +
-           " (connect, disconnect, power, feedback start, feedback stop, log, clear, state, exit)");
+  return {{"unknown command: " + command +
+           " (connect, disconnect, power, feedback start, feedback stop, log, clear, state, exit)"},
+          true};
 }
 
 }  // namespace tenvarra

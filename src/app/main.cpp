@@ -7,6 +7,8 @@
 
 #include "app/App.h"
 #include "app/AppOptions.h"
+#include "app/CommandSocket.h"
+#include "serialport/PortDirectory.h"
 #include "shell/Bridge.h"
 
 int main(int argc, char** argv) {
@@ -24,6 +26,10 @@ int main(int argc, char** argv) {
   if (options.Version) {
     std::printf("Tenvarra %s\n", tenvarra::TBridge::VersionText);
     return 0;
+  }
+  if (options.Command) {
+    const std::string dir = options.PortDir.empty() ? tenvarra::DefaultPortDirectory() : options.PortDir;
+    return tenvarra::SendInstanceCommand(dir, options.PortName, *options.Command, stdout, stderr);
   }
   return tenvarra::RunTenvarra(options, argc, argv);
 }

@@ -43,6 +43,8 @@ private:
 
 bool IsSingleByteCommand(uint8_t First) { return SingleByteCommands[First]; }
 
+TCommandDecoder::~TCommandDecoder() { StopPendingTimer(); }
+
 void TCommandDecoder::VSPort1RxChar(TVSPort&, int32_t) {
   if (FHandling) return;  // nested in a dialog of the running command; see the header
   FHandling = true;
@@ -52,6 +54,12 @@ void TCommandDecoder::VSPort1RxChar(TVSPort&, int32_t) {
   } reset{FHandling};
 
   TTenvarraHost& host = FEngine.Host();
+  if (FPending >= 0 && FPort.InputCount() >= 1) {
+    const auto first = static_cast<uint8_t>(FPending);
+    FPending = -1;
+    StopPendingTimer();
+    if (!HandleSecond(first)) return;
+  }
   while (FPort.InputCount() >= 1) {
     uint8_t first = 0;
     if (FPort.ReadBytes(&first, 1) != 1) break;
@@ -61,14 +69,53 @@ void TCommandDecoder::VSPort1RxChar(TVSPort&, int32_t) {
       if (host.LogActive()) host.WriteLog("Handling Single Byte Command");
       HandleSingle(first);
     } else if (FPort.InputCount() > 0) {
-      uint8_t second = 0;
-      if (FPort.ReadBytes(&second, 1) != 1) break;
+      if (!HandleSecond(first)) break;
+    } else if (first == SolenoidOff) {
+      // Hosts end a solenoid's activation with 32 alone; an application that
+      // means a solenoid writes its address with it, in the same read.
       const THandshake handshake(FPort, host.SerialHandshake());
-      if (host.LogActive()) host.WriteLog("Handling Second byte " + std::to_string(second));
-      HandlePair(first, second);
+      if (host.LogActive()) host.WriteLog("Handling Single Byte Command");
+      FEngine.HandleLoneSolenoidOff();
+    } else {
+      KeepPending(first);
     }
-    // Otherwise the lone first byte is dropped, and no byte is left.
   }
+}
+
+bool TCommandDecoder::HandleSecond(uint8_t First) {
+  uint8_t second = 0;
+  if (FPort.ReadBytes(&second, 1) != 1) return false;
+  TTenvarraHost& host = FEngine.Host();
+  const THandshake handshake(FPort, host.SerialHandshake());
+  if (host.LogActive()) host.WriteLog("Handling Second byte " + std::to_string(second));
+  HandlePair(First, second);
+  return true;
+}
+
+void TCommandDecoder::KeepPending(uint8_t First) {
+  StopPendingTimer();
+  FPending = First;
+  FPendingTimer = FLoop.StartTimer(PairWindowMs, false, [this] {
+    FPendingTimer = 0;
+    // The second byte may be in the port already, its event not yet run.
+    if (FPort.InputCount() > 0 && !FHandling) {
+      VSPort1RxChar(FPort, FPort.InputCount());
+    } else {
+      DropPending();
+    }
+  });
+}
+
+void TCommandDecoder::DropPending() {
+  if (FPending < 0) return;
+  TTenvarraHost& host = FEngine.Host();
+  if (host.LogActive()) host.WriteLog("Dropped lone byte " + std::to_string(FPending));
+  FPending = -1;
+}
+
+void TCommandDecoder::StopPendingTimer() {
+  if (FPendingTimer != 0) FLoop.StopTimer(FPendingTimer);
+  FPendingTimer = 0;
 }
 
 void TCommandDecoder::HandleSingle(uint8_t Command) {

@@ -3,8 +3,10 @@
 // serial port into one- and two-byte commands, drives the handshake line
 // around each, writes the trace lines and hands each command to the engine.
 //
-// The decoder keeps no half-received command between events: a first byte
-// whose second byte has not arrived is dropped.
+// Real hosts pace their bytes, so the two bytes of a command often arrive in
+// reads of their own: a first byte that ends a read waits PairWindowMs for
+// its second byte and is dropped only when none came. Byte 32 that ends a
+// read is the hosts' one-byte switch-off and is carried out at once.
 //
 // A command may open a learning dialog that runs the event loop, in which
 // the port fires OnRxChar again. Such a nested event handles nothing: the
@@ -12,6 +14,8 @@
 // them, in order, once the dialog has closed.
 
 #include <cstdint>
+
+#include "platform/EventLoop.h"
 
 namespace tenvarra {
 
@@ -23,8 +27,16 @@ bool IsSingleByteCommand(uint8_t First);
 
 class TCommandDecoder {
 public:
-  // Port and Engine (and the engine's host) must outlive the decoder.
-  TCommandDecoder(TVSPort& Port, TTenvarra& Engine) : FPort(Port), FEngine(Engine) {}
+  // How long a first byte waits for its second: well above the pause real
+  // hosts leave between the bytes of a command (2-20 ms), well below the one
+  // they leave between commands (about 200 ms).
+  static constexpr int PairWindowMs = 100;
+  static constexpr uint8_t SolenoidOff = 32;
+
+  // Port, Engine (and the engine's host) and Loop must outlive the decoder.
+  TCommandDecoder(TVSPort& Port, TTenvarra& Engine, TEventLoop& Loop)
+      : FPort(Port), FEngine(Engine), FLoop(Loop) {}
+  ~TCommandDecoder();
   TCommandDecoder(const TCommandDecoder&) = delete;
   TCommandDecoder& operator=(const TCommandDecoder&) = delete;
 
@@ -38,11 +50,21 @@ public:
 
 private:
   void HandleSingle(uint8_t Command);
+  // Reads the second byte and carries the pair out; false when none could be read.
+  bool HandleSecond(uint8_t First);
   void HandlePair(uint8_t First, uint8_t Second);
+  // A first byte that ended its read waits for its second one.
+  void KeepPending(uint8_t First);
+  void DropPending();
+  void StopPendingTimer();
 
   TVSPort& FPort;
   TTenvarra& FEngine;
+  TEventLoop& FLoop;
   bool FHandling = false;
+  // The first byte waiting for its second; -1 when none waits.
+  int FPending = -1;
+  TTimerId FPendingTimer = 0;
 };
 
 }  // namespace tenvarra

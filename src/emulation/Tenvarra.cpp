@@ -16,6 +16,10 @@ constexpr uint8_t PowerOn = 96;
 constexpr uint8_t AutoresetOn = 128;
 constexpr uint8_t ModulesRead = 128;  // 129-159: modules 1 .. n
 constexpr uint8_t ModuleRead = 192;   // 193-223: module n alone
+// Address bytes run 0-255: byte 0 stands for solenoid 256.
+constexpr int32_t SolenoidAddressOfZero = 256;
+
+int32_t SolenoidAddress(uint8_t Byte) { return Byte == 0 ? SolenoidAddressOfZero : Byte; }
 
 }  // namespace
 
@@ -24,7 +28,8 @@ void TTenvarra::Trace(const std::string& Text) {
 }
 
 bool TTenvarra::LocoAddressInRange(uint8_t Address) {
-  if (Address <= MaxLocoAddress) return true;
+  // Address 0 is no loco: learning it would only make a phantom loco 1.
+  if (Address >= 1 && Address <= MaxLocoAddress) return true;
   Trace("Loco address out of range!!");
   return false;
 }
@@ -38,8 +43,7 @@ void TTenvarra::HandleLoco(uint8_t Command, uint8_t Address) {
   FHost.WriteLog("Handling Loco with address: " + std::to_string(Address));
   if (!LocoAddressInRange(Address)) return;
   TMoBaAdvancedLoco* loco = FindOrLearnLoco(Address);
-  // Address 0 is no loco, though it may have been learned above.
-  if (loco == nullptr || Address == 0 || loco->MaxAddress() < Address) return;
+  if (loco == nullptr || loco->MaxAddress() < Address) return;
   const uint8_t speed = Command & SpeedMask;
   if (speed == DirectionChange) {
     loco->SetSpeedStep(0);
@@ -70,13 +74,15 @@ void TTenvarra::HandleFunctions(uint8_t Command, uint8_t Address) {
 
 void TTenvarra::HandleSolenoid(uint8_t Command, uint8_t Address) {
   FHost.WriteLog("Handling Solenoid");
-  TMoBaAdvancedSolenoid* solenoid = FHost.SolenoidTable().FindSolenoidByAddress(Address);
+  const int32_t address = SolenoidAddress(Address);
+  FLastSolenoid = address;
+  TMoBaAdvancedSolenoid* solenoid = FHost.SolenoidTable().FindSolenoidByAddress(address);
   if (solenoid == nullptr) {
     if (!FHost.LearningMode()) {
-      Trace("no data send to server for solenoid address: " + std::to_string(Address));
+      Trace("no data send to server for solenoid address: " + std::to_string(address));
       return;
     }
-    solenoid = FHost.LearnSolenoid(Address);
+    solenoid = FHost.LearnSolenoid(address);
     if (solenoid == nullptr) return;
   }
   const int32_t port = Command - SolenoidBase;
@@ -84,7 +90,13 @@ void TTenvarra::HandleSolenoid(uint8_t Command, uint8_t Address) {
   FHost.SendSolenoid(*solenoid);
 }
 
-void TTenvarra::HandleSolenoidOff(uint8_t Address) {
+void TTenvarra::HandleSolenoidOff(uint8_t Address) { SolenoidOff(SolenoidAddress(Address)); }
+
+void TTenvarra::HandleLoneSolenoidOff() {
+  if (FLastSolenoid != 0) SolenoidOff(FLastSolenoid);
+}
+
+void TTenvarra::SolenoidOff(int32_t Address) {
   TMoBaAdvancedSolenoid* solenoid = FHost.SolenoidTable().FindSolenoidByAddress(Address);
   if (solenoid == nullptr) return;
   const int32_t port = solenoid->ActivePort();

@@ -34,10 +34,14 @@ public:
   void HandleLoco(uint8_t Command, uint8_t Address);
   // 64-79, address: functions 1-4 in bits 0-3 of Command - 64.
   void HandleFunctions(uint8_t Command, uint8_t Address);
-  // 33 (port 0) or 34 (port 1), address: switch the port on.
+  // 33 (port 0) or 34 (port 1), address: switch the port on. Address byte 0
+  // is solenoid 256, as hosts send it.
   void HandleSolenoid(uint8_t Command, uint8_t Address);
   // 32, address: switch the port set last off again.
   void HandleSolenoidOff(uint8_t Address);
+  // 32 alone: switch off the solenoid that the last 33/34 switched on;
+  // nothing when none was switched yet.
+  void HandleLoneSolenoidOff();
   // 129-159: modules 1 to Command - 128; 193-223: module Command - 192.
   void HandleFeedbackRead(uint8_t Command);
   // 128: autoreset on; 192: off.
@@ -59,6 +63,7 @@ private:
   TMoBaAdvancedLoco* FindOrLearnLoco(uint8_t Address);
   // Stops at an address no loco can have, saying so when tracing.
   bool LocoAddressInRange(uint8_t Address);
+  void SolenoidOff(int32_t Address);
   // A log line written only when tracing.
   void Trace(const std::string& Text);
 
@@ -66,6 +71,8 @@ private:
   TS88Image FS88State;
   bool FAutoreset = true;
   bool FPowerState = false;
+  // The solenoid the last 33/34 command was for; 0 before the first.
+  int32_t FLastSolenoid = 0;
 };
 
 }  // namespace tenvarra

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "serialport/LineState.h"
 #include "serialport/PortDirectory.h"
 #include "serialport/PortLink.h"
 
@@ -45,10 +46,12 @@ TPtyPort::TPtyPort(TEventLoop& Loop, std::string Directory) : FLoop(Loop), FDire
 TPtyPort::~TPtyPort() {
   if (FMasterWatch != 0) FLoop.Unwatch(FMasterWatch);
   if (FInotifyWatch != 0) FLoop.Unwatch(FInotifyWatch);
+  if (FLines) FLines->End();  // before the link goes: a sleeper learns why
   if (FLink) {
     FLink->SetRemoveOnRelease(DeleteOnExit());
     FLink->Release();
   }
+  if (FLines && DeleteOnExit()) FLines->Remove();
 }
 
 std::string TPtyPort::LinkPath() const { return FName.empty() ? std::string() : FDirectoryPath + "/" + FName; }
@@ -75,10 +78,20 @@ void TPtyPort::CreatePort(const std::string& Name) {
   // closing show on the master.
   slave.Reset();
   if (::fcntl(master.Get(), F_SETFL, ::fcntl(master.Get(), F_GETFL) | O_NONBLOCK) != 0) Fail("non-blocking");
-  link->Place(device);
+  // The lines exist before the link: whoever finds the link finds them too.
+  auto lines = std::make_unique<TLineState>(*directory, Name);
+  lines->SetCts(FHandshake);
+  if (::inotify_add_watch(inotify.Get(), lines->Path().c_str(), IN_MODIFY) < 0) Fail("inotify watch");
+  try {
+    link->Place(device);
+  } catch (...) {
+    lines->Remove();
+    throw;
+  }
 
   FDirectory = std::move(directory);
   FLink = std::move(link);
+  FLines = std::move(lines);
   FMaster = std::move(master);
   FInotify = std::move(inotify);
   FDevice = device;
@@ -114,7 +127,9 @@ int32_t TPtyPort::InputCount() {
 
 bool TPtyPort::SetHandshakeLine(bool State) {
   FHandshake = State;
-  return false;  // a pty has no modem lines to drive
+  if (!FLines) return false;
+  FLines->SetCts(State);
+  return true;
 }
 
 void TPtyPort::OnMaster(unsigned Ready) {
@@ -140,6 +155,14 @@ void TPtyPort::OnInotify() {
   while (::read(FInotify.Get(), events, sizeof events) > 0) {
   }
   Recheck();
+  CheckApplicationLines();
+}
+
+void TPtyPort::CheckApplicationLines() {
+  const uint32_t lines = FLines->ApplicationLines();
+  if (lines == FApplicationLines) return;
+  FApplicationLines = lines;
+  if (OnApplicationLines) OnApplicationLines(*this, lines);
 }
 
 void TPtyPort::Recheck() {

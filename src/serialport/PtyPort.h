@@ -11,13 +11,16 @@
 //
 // The slave is kept in raw 8-bit mode from creation and again after every
 // close, so all 256 byte values pass both ways even when an application
-// never sets a mode of its own. A pty has no modem lines: the handshake line
-// is only kept and reported.
+// never sets a mode of its own. A pty has no modem lines of its own: they are
+// kept in a shared file beside the link (TLineState), where CTS follows the
+// handshake line and an application's DTR and RTS arrive through the preload
+// library; the inotify watch wakes us for those too.
 //
 // Main thread only; the loop given must outlive the port.
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -27,6 +30,7 @@
 
 namespace tenvarra {
 
+class TLineState;
 class TPortDirectory;
 class TPortLink;
 
@@ -59,6 +63,10 @@ public:
   const std::string& DevicePath() const { return FDevice; }
   std::string LinkPath() const;
 
+  // The application changed DTR or RTS; Lines holds TIOCM_DTR and TIOCM_RTS
+  // as they are now.
+  std::function<void(TPtyPort& Sender, uint32_t Lines)> OnApplicationLines;
+
 private:
   void OnMaster(unsigned Ready);
   void OnInotify();
@@ -74,11 +82,14 @@ private:
   void DropApplicationInput();
   void UpdateMasterWatch();
   void FireRxChar();
+  void CheckApplicationLines();
 
   TEventLoop& FLoop;
   std::string FDirectoryPath;
   std::unique_ptr<TPortDirectory> FDirectory;
   std::unique_ptr<TPortLink> FLink;
+  std::unique_ptr<TLineState> FLines;
+  uint32_t FApplicationLines = 0;
   std::string FName;
   std::string FDevice;
   TUniqueFd FMaster;
@@ -89,7 +100,8 @@ private:
   std::deque<uint8_t> FInput;
   std::deque<uint8_t> FOutput;
   bool FOpened = false;
-  bool FHandshake = false;
+  // A line nobody drives reads ready.
+  bool FHandshake = true;
 };
 
 }  // namespace tenvarra

@@ -1,5 +1,7 @@
 #include "shell/Bridge.h"
 
+#include <sys/ioctl.h>
+
 #include <exception>
 #include <utility>
 
@@ -62,6 +64,8 @@ TBridge::TBridge(TEventLoop& Loop, TMainThreadQueue& Queue, TBridgeUI& UI, TBrid
 
 TBridge::~TBridge() {
   StopPowerTimer();
+  StopReconnecting();
+  if (FDropTimer != 0) FLoop.StopTimer(FDropTimer);
   if (FConnectTimer != 0) FLoop.StopTimer(FConnectTimer);
   if (FPort) {
     FPort->OnRxChar = nullptr;
@@ -109,8 +113,7 @@ void TBridge::FormCreate() {
     FUI.ShowError(Error.what());
     return;
   }
-  FClient->SetHost(FStore.Settings.Host);
-  FClient->SetPort(FStore.Settings.Port);
+  AimClient();
   ProvidePort();
 }
 
@@ -125,9 +128,14 @@ bool TBridge::ProvidePort() {
     auto port = std::make_unique<TPtyPort>(FLoop, FOptions.PortDir);
     port->CreatePort(name);
     port->SetDeleteOnExit(true);
-    FDecoder = std::make_unique<TCommandDecoder>(*port, *FEngine);
+    FDecoder = std::make_unique<TCommandDecoder>(*port, *FEngine, FLoop);
     port->OnRxChar = [this](TVSPort&, int32_t) { RxChar(); };
     port->OnOpenClose = [this](TVSPort&, bool Opened) { VSPort1OpenClose(Opened); };
+    port->OnApplicationLines = [this](TPtyPort&, uint32_t Lines) {
+      if (FLogActive)
+        WriteLog(std::string("Application set DTR ") + (Lines & TIOCM_DTR ? "on" : "off") + ", RTS " +
+                 (Lines & TIOCM_RTS ? "on" : "off"));
+    };
     if (FStore.Settings.SerialHandshake) port->SetHandshakeLine(true);
     FPort = std::move(port);
     FPortName = name;
@@ -170,6 +178,7 @@ void TBridge::WriteScreen(const std::string& Text) { FUI.AddLogLine(Text); }
 
 void TBridge::SRCPCl1CmdLog(const std::string& Text) {
   if (FStore.Settings.WriteLogFile) WriteLog("Command: " + Text);
+  NoteRefusal(Text);
 }
 
 void TBridge::SRCPCl1InfoLog(const std::string& Text) {
@@ -221,18 +230,36 @@ TMoBaAdvancedSolenoid* TBridge::LearnSolenoid(int32_t Address) {
 // ---- Connection ----
 
 void TBridge::ConnecttoServer1Click() {
-  Guarded([this] {
+  StopReconnecting();
+  FWantServer = FOptions.Reconnect;
+  std::string reason;
+  if (TryConnect(reason)) return;
+  FUI.ShowError(reason);
+  ConnectionDown("No connection to server: " + reason);
+}
+
+bool TBridge::TryConnect(std::string& Reason) {
+  FMissingBuses.clear();
+  try {
     FClient->Connect();
-    if (FConnectTimer != 0) FLoop.StopTimer(FConnectTimer);
-    FConnectTimer = FLoop.StartTimer(ConnectSettleMs, false, [this] {
-      FConnectTimer = 0;
-      ConnectSettled();
-    });
+  } catch (const std::exception& Error) {
+    Reason = Error.what();
+    return false;
+  }
+  if (FConnectTimer != 0) FLoop.StopTimer(FConnectTimer);
+  FConnectTimer = FLoop.StartTimer(ConnectSettleMs, false, [this] {
+    FConnectTimer = 0;
+    ConnectSettled();
   });
+  return true;
 }
 
 void TBridge::ConnectSettled() {
-  if (!FClient->Connected()) return;
+  if (!FClient->Connected()) {
+    ConnectionDown("No connection to server: the server ended the connection");
+    return;
+  }
+  ConnectionUp();
   SetStatus(spServer, "Conncected to Server");
   SetConnectEnabled(false);
   StopPowerTimer();
@@ -243,6 +270,7 @@ void TBridge::ConnectSettled() {
 }
 
 void TBridge::Disconnectfromserver1Click() {
+  StopReconnecting();
   if (FConnectTimer != 0) FLoop.StopTimer(FConnectTimer);
   FConnectTimer = 0;
   Guarded([this] { FClient->Disconnect(); });
@@ -257,6 +285,7 @@ void TBridge::SRCPCl1Disconnect() {
   FLayout.ServerDisconnected();
   SetStatus(spServer, "");
   SetConnectEnabled(true);
+  ConnectionDown("Connection to server lost");
 }
 
 void TBridge::Exit1Click() {

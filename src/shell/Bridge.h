@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "emulation/TenvarraHost.h"
@@ -43,6 +44,9 @@ struct TBridgeOptions {
   std::string PortDir;
   // How long the command session waits for a reply before it fails.
   int ReplyTimeoutMs = 10000;
+  // After a connect that fails or a connection the server ends, connect
+  // again, until the person disconnects.
+  bool Reconnect = false;
 };
 
 class TBridge final : public TTenvarraHost {
@@ -55,12 +59,13 @@ public:
   static constexpr int ConnectSettleMs = 300;
   // Between a loco's INIT and its second SET.
   static constexpr int LocoInitWaitMs = 200;
-  // The fixed buses of the serial commands.
-  static constexpr int32_t MotorolaLocoBus = 1;
-  static constexpr int32_t NmraShortLocoBus = 2;
-  static constexpr int32_t NmraLongLocoBus = 3;
-  static constexpr int32_t PowerBusNumber = 1;
-  static constexpr int32_t FeedbackBusNumber = 8;
+  // Reconnecting: the first wait, doubled after every failed attempt up to
+  // the last one.
+  static constexpr int ReconnectFirstMs = 1000;
+  static constexpr int ReconnectLastMs = 30000;
+  // Serial commands dropped while reconnecting are counted in one log line
+  // a second at most.
+  static constexpr int DropReportMs = 1000;
 
   // Loop, Queue and UI must outlive the bridge. Nothing happens before FormCreate.
   TBridge(TEventLoop& Loop, TMainThreadQueue& Queue, TBridgeUI& UI, TBridgeOptions Options);
@@ -93,6 +98,9 @@ public:
   // Writes loco.dat; the setup dialogs call it after a change. An error is
   // shown, and false returned.
   bool SaveStoreFile();
+  // Uses this server for the run, whatever the settings say (--server, the
+  // simulated layout); the settings keep theirs for the next run.
+  void UseServer(const std::string& Host, int32_t Port);
   // The general setup's "&Save": takes the fields back, writes loco.dat and
   // hands host and port to the client. Raises EGeneralSetupError for the
   // first bad field (the fields before it are taken over, nothing is written)
@@ -116,6 +124,7 @@ public:
   bool ConnectEnabled() const { return FConnectEnabled; }
   bool PowerTimerEnabled() const { return FPowerTimer != 0; }
   const std::string& PortName() const { return FPortName; }
+  const std::string& PortDir() const { return FOptions.PortDir; }
   const std::string& PortError() const { return FPortError; }
   const std::string& LogFileName() const { return FLogFile.Name(); }
   std::string LogFilePath() const { return FLogFile.Path(); }
@@ -147,15 +156,35 @@ public:
   void SendFeedbackBytes(int32_t Start, int32_t Count) override;
 
 private:
+  // Points the client at the server of the run, or of the settings.
+  void AimClient();
   // Runs Command; what it raises is shown in the error box.
   void Guarded(const std::function<void()>& Command);
   void SetStatus(TStatusPanel Panel, const std::string& Text);
   void SetConnectEnabled(bool Enabled);
   void SetPowerChecked(bool Checked);
   void StopPowerTimer();
+  // Connects, and looks a moment later whether the handshake succeeded;
+  // false with the reason when the connect raised.
+  bool TryConnect(std::string& Reason);
   void ConnectSettled();
+  // Reconnecting (BridgeReconnect.cpp).
+  void ConnectionDown(const std::string& Line);
+  void ScheduleReconnect();
+  void Reconnect();
+  void ConnectionUp();
+  void StopReconnecting();
+  // A serial command that found no server: counted while reconnecting.
+  void NoteDropped();
   // The server's bus with this number, none when it has not announced it.
   TMoBaSRCPBus* BusByNumber(int32_t Number) const;
+  // Says once per device and bus and connection that the server lacks the
+  // bus (Group empty), or that the bus lacks Group: a command for it is
+  // dropped, and a server set up with fewer buses must not drop it unseen.
+  void ReportMissingBus(const std::string& Device, int32_t Number, const std::string& Group = "");
+  // Shows an error reply to a command the bridge sent on its own behalf,
+  // from the command session's traffic.
+  void NoteRefusal(const std::string& Traffic);
   void SendLocoOnBus(TMoBaAdvancedLoco& Loco, int32_t Number);
   void SetServerPower(bool On);
   void RxChar();
@@ -181,6 +210,24 @@ private:
   bool FConnectEnabled = true;
   TTimerId FPowerTimer = 0;
   TTimerId FConnectTimer = 0;
+  // Device and bus pairs reported missing since the connect.
+  std::set<std::string> FMissingBuses;
+  // The command session's last line sent, for its reply.
+  std::string FLastSent;
+  // The server of the run (UseServer); empty: the settings'.
+  std::string FServerHost;
+  int32_t FServerPort = 0;
+  // Reconnecting: armed by a connect with the option, disarmed by a disconnect.
+  bool FWantServer = false;
+  // The line saying the connection is down was written; the one saying it
+  // is back is owed.
+  bool FServerDown = false;
+  int FReconnectDelayMs = ReconnectFirstMs;
+  TTimerId FReconnectTimer = 0;
+  TTimerId FDropTimer = 0;
+  int FDropped = 0;
+  // Feedback reporting was started and not stopped: a reconnect starts it again.
+  bool FFeedbackWanted = false;
 
   std::unique_ptr<TTenvarra> FEngine;
   // Declared before the client, whose reports it takes, so that it outlives it.

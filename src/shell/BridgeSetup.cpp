@@ -10,8 +10,18 @@ void TBridge::GeneralSetupSave(const TGeneralSetupFields& Fields) {
   ApplyGeneralSetup(Fields, FStore.Settings);
   FStoreFile.Save(FStore);
   // Taking effect at the next connection.
-  FClient->SetHost(FStore.Settings.Host);
-  FClient->SetPort(FStore.Settings.Port);
+  AimClient();
+}
+
+void TBridge::UseServer(const std::string& Host, int32_t Port) {
+  FServerHost = Host;
+  FServerPort = Port;
+  AimClient();
+}
+
+void TBridge::AimClient() {
+  FClient->SetHost(FServerHost.empty() ? FStore.Settings.Host : FServerHost);
+  FClient->SetPort(FServerHost.empty() ? FStore.Settings.Port : FServerPort);
 }
 
 }  // namespace tenvarra

@@ -133,6 +133,41 @@ TEST_F(TEndToEndTest, SerialCommandsReachTheLayoutAndTheCloseQueryGuardsTheExit)
   EXPECT_EQ(program.WaitExit(), 0);  // what the log file holds: BridgeTest
 }
 
+// A host that writes every byte on its own, as real 605x host drivers do,
+// and ends an activation with 32 alone; and power after every connect.
+TEST_F(TEndToEndTest, APacedHostsCommandsArePairedAcrossReadsAndPowerComesOnAfterEveryConnect) {
+  using std::chrono::milliseconds;
+  TTenvarraProcess program(TENVARRA_PROGRAM, Arguments({"--simulate", "--connect", "--log"}));
+  ASSERT_TRUE(program.WaitOut("Command: Snd: SET 1 POWER ON"));
+  TComClient app(Ports.File("COM1"));
+  ASSERT_TRUE(app.Opened());
+
+  ASSERT_TRUE(app.WritePaced({5, 12}, milliseconds(2)));
+  ASSERT_TRUE(program.WaitOut("Command: Snd: INIT 1 GL 12 M 2 14 5"));
+  ASSERT_TRUE(app.WritePaced({33, 7}, milliseconds(40)));
+  ASSERT_TRUE(program.WaitOut("Command: Snd: SET 5 GA 7 0 1 200"));
+  ASSERT_TRUE(program.WaitOut("Command: Rec: *"));
+  ASSERT_TRUE(app.Write({32}));
+  ASSERT_TRUE(program.WaitOut("Handling solenoid off command."));
+  ASSERT_TRUE(app.Write({130}));  // the host's next poll
+  ASSERT_TRUE(program.WaitOut("Command: Snd: SET 5 GA 7 0 0 200"));
+  EXPECT_EQ(program.ReadPort(app.Fd(), 4).size(), 4u);
+
+  // A stray byte waits out the window alone; the next command is whole.
+  ASSERT_TRUE(app.Write({40}));
+  ASSERT_TRUE(program.WaitOut("Dropped lone byte 40"));
+  ASSERT_TRUE(app.WritePaced({6, 12}, milliseconds(2)));
+  ASSERT_TRUE(program.WaitOut("Command: Snd: SET 1 GL 12 1 43 100 0 0 0 0 0"));
+
+  program.Command("disconnect");
+  ASSERT_TRUE(program.WaitErr("status: 2 "));
+  program.Command("connect");
+  ASSERT_TRUE(program.WaitErr("status: 2 Conncected to Server"));
+  ASSERT_TRUE(program.WaitOut("Command: Snd: SET 1 POWER ON"));
+  EXPECT_EQ(Count(program.Out(), "Command: Snd: SET 1 POWER OFF"), 0);
+  EXPECT_EQ(program.Terminate(), 0);
+}
+
 TEST_F(TEndToEndTest, AServerThatGoesAwayLeavesTheBridgeRunningAndReadyToConnect) {
   TTenvarraProcess program(TENVARRA_PROGRAM, Arguments({"--simulate", "--connect"}));
   ASSERT_TRUE(program.WaitErr("status: 2 Conncected to Server"));
@@ -270,6 +305,40 @@ TEST_F(TEndToEndTest, AMissingDataDirectoryIsMadeSharingItIsToldAndALastLineWith
                                      ": Not a directory"), 1);
 }
 
+// A layout computer's service: the server given on the command line, a
+// server that goes away and comes back, and commands from other programs
+// through the instance's command socket.
+TEST_F(TEndToEndTest, WithReconnectTheBridgeFollowsTheServerBackAndOtherProgramsCommandIt) {
+  const int port = Sim->Port();
+  Data.Write("loco.dat", StoreFile(1));  // nothing answers there: --server decides
+  TTenvarraProcess program(TENVARRA_PROGRAM,
+                           Arguments({"--server", "127.0.0.1:" + std::to_string(port), "--connect", "--reconnect"}));
+  ASSERT_TRUE(program.WaitErr("status: 2 Conncected to Server"));
+  TComClient app(Ports.File("COM1"));
+  ASSERT_TRUE(app.Opened());
+
+  TTenvarraProcess state(TENVARRA_PROGRAM, {"--command", "state", "--port-dir", Ports.Path()});
+  EXPECT_EQ(state.WaitExit(), 0);
+  EXPECT_EQ(Count(state.Out(), "server: connected"), 1);
+  TTenvarraProcess refused(TENVARRA_PROGRAM, {"--command", "frob", "--port-dir", Ports.Path(), "--port", "COM1"});
+  EXPECT_EQ(refused.WaitExit(), 1);
+  EXPECT_EQ(Count(refused.Err(), "unknown command: frob *"), 1);
+
+  Sim->Stop();
+  ASSERT_TRUE(program.WaitOut("Connection to server lost; connecting again"));
+  ASSERT_TRUE(app.Write({5, 12}));  // no server: dropped, and counted
+  ASSERT_TRUE(program.WaitOut("Not connected to the server: 1 serial command(s) dropped"));
+  TSimOptions options;
+  options.Port = port;
+  Sim = std::make_unique<TSimServer>(options);
+  Sim->Start();
+  ASSERT_TRUE(program.WaitOut("Connection to server is back"));
+  ASSERT_TRUE(program.WaitErr("status: 2 Conncected to Server"));
+  ASSERT_TRUE(app.Write({5, 12}));
+  ASSERT_TRUE(program.WaitOut("Command: Snd: INIT 1 GL 12 M 2 14 5"));
+  EXPECT_EQ(program.Terminate(), 0);
+}
+
 // The window, on the offscreen platform: SIGTERM ends the program at once,
 // without the close query that would refuse while it is connected.
 TEST_F(TEndToEndTest, TheWindowEndsOnSigtermWhileConnected) {
@@ -296,6 +365,8 @@ TEST(TenvarraOptions, HelpVersionAndBadOptions) {
       {{"--simulate=0"}, 2, "tenvarra: --simulate takes a TCP port from 1 to 65535, not \"0\""},
       {{"--reply-timeout", "-1"}, 2, "tenvarra: --reply-timeout takes seconds above 0 and up to 3600, not \"-1\""},
       {{"--headless=yes"}, 2, "tenvarra: --headless takes no value"},
+      {{"--server", "host:0"}, 2, "tenvarra: --server takes HOST[:PORT] with a port from 1 to 65535, not \"host:0\""},
+      {{"--command", "state", "--port-dir", "/nonexistent"}, 1, "tenvarra: no running instance has a port in /nonexistent"},
   };
   for (const auto& c : cases) {
     TTenvarraProcess program(TENVARRA_PROGRAM, c.Arguments);

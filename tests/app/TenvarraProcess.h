@@ -13,9 +13,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/SocketLines.h"
@@ -189,6 +191,14 @@ public:
   bool Opened() const { return FFd.Valid(); }
   bool Write(const std::vector<uint8_t>& Bytes) const {
     return ::write(FFd.Get(), Bytes.data(), Bytes.size()) == static_cast<ssize_t>(Bytes.size());
+  }
+  // As hosts that pace their bytes write: each byte on its own, Gap apart.
+  bool WritePaced(const std::vector<uint8_t>& Bytes, std::chrono::milliseconds Gap) const {
+    for (std::size_t i = 0; i < Bytes.size(); ++i) {
+      if (i > 0) std::this_thread::sleep_for(Gap);
+      if (!Write({Bytes[i]})) return false;
+    }
+    return true;
   }
   int Fd() const { return FFd.Get(); }
   void Close() { FFd.Reset(); }

@@ -54,15 +54,37 @@ TEST_F(DecoderTest, EveryRowOfTheCommandTableReachesItsOperationAndTakesExactlyI
   }
 }
 
-TEST_F(DecoderTest, ALoneFirstByteIsDroppedAtItsEvent) {
+// Paced hosts write every byte on its own: a first byte waits for its second
+// one, and is dropped only when the window passes without it.
+TEST_F(DecoderTest, AFirstByteWaitsForItsSecondAndIsDroppedWhenNoneComes) {
   Host.Log = true;
   Port.Write({5});
-  Port.Write({12});  // a first byte of its own now, alone again
-  EXPECT_EQ(Host.LogLines, (TLines{"Handling first byte 5", "Handling first byte 12"}));
+  EXPECT_TRUE(Host.Calls.empty());
+  Port.Write({12});
+  EXPECT_EQ(Host.Calls, TLines{"SendLoco 12"});
+  EXPECT_EQ(Port.HandshakeChanges(), LineDownAndUp(1));  // around the pair only
+
+  Clear();
+  Port.Write({40});
+  ASSERT_TRUE(Loop.RunUntil([&] { return Host.LogLines.size() == 2; }, 5000));
+  EXPECT_EQ(Host.LogLines, (TLines{"Handling first byte 40", "Dropped lone byte 40"}));
   EXPECT_TRUE(Port.HandshakeChanges().empty());
-  Port.Write({96, 5, 12});
-  EXPECT_EQ(Host.Calls, (TLines{"SwitchPower on", "SendLoco 12"}));
+  Port.Write({5, 12});  // a fresh command, not 40's second byte
+  EXPECT_EQ(Host.Calls, TLines{"SendLoco 12"});
   EXPECT_EQ(Port.InputCount(), 0);
+}
+
+// Hosts end an activation with 32 alone; 32 with its address in the same
+// read stays the two-byte switch-off (the table above).
+TEST_F(DecoderTest, A32EndingAReadSwitchesOffTheSolenoidSwitchedLastAtOnce) {
+  Port.Write({32});  // nothing switched since start
+  Port.Write({34});
+  Port.Write({12});
+  Port.Write({32});
+  Port.Write({130});
+  EXPECT_EQ(Host.Calls, (TLines{"SendSolenoid 12", "SendSolenoid 12", "SendFeedbackBytes 0 4"}));
+  EXPECT_EQ(Host.Solenoids.FindSolenoidByAddress(12)->PortValue(1), 0);
+  EXPECT_EQ(Port.HandshakeChanges(), LineDownAndUp(4));
 }
 
 // With the handshake and without the log: the table test above.

@@ -47,23 +47,29 @@ TEST_F(TenvarraTest, LocoCommandsSetSpeedDirectionLightAndFunctionsAndSendTheLoc
 }
 
 TEST_F(TenvarraTest, LocoAddressesOutOfRangeZeroAndUnknown) {
+  Host.LocoAnswer = 6;  // 0 is no loco address: never learned, whatever the answer
   Host.Log = true;
   Engine.HandleLoco(5, 81);
   Engine.HandleFunctions(64, 255);
+  Engine.HandleLoco(5, 0);
+  Engine.HandleFunctions(65, 0);
   Host.Log = false;
   Engine.HandleLoco(5, 81);
   EXPECT_EQ(Host.LogLines, (TLines{"Handling Loco with address: 81", "Loco address out of range!!",
                                    "Handling Functions", "Loco address out of range!!",
+                                   "Handling Loco with address: 0", "Loco address out of range!!",
+                                   "Handling Functions", "Loco address out of range!!",
                                    "Handling Loco with address: 81"}));
+  EXPECT_TRUE(Host.Calls.empty());
+  Host.LocoAnswer = -1;
   Engine.HandleLoco(5, 7);  // unknown, learning cancelled
   Engine.HandleFunctions(65, 7);
   EXPECT_EQ(Host.Locos.LocoCount(), 1);
   Host.LocoAnswer = 6;  // "Extended NMRA 1 (N1a)"
   Engine.HandleLoco(5, 7);
-  Engine.HandleLoco(5, 0);  // learned, but 0 is no loco to drive
   Engine.HandleFunctions(65, 9);
-  EXPECT_EQ(Host.Calls, (TLines{"LearnLoco 7", "LearnLoco 7", "LearnLoco 7", "SendLoco 7", "LearnLoco 0",
-                                "LearnLoco 9", "SendLoco 9"}));
+  EXPECT_EQ(Host.Calls, (TLines{"LearnLoco 7", "LearnLoco 7", "LearnLoco 7", "SendLoco 7", "LearnLoco 9",
+                                "SendLoco 9"}));
   // Loco 7's protocol and speed: EndToEndTest's state and saved loco.dat.
   EXPECT_TRUE(Host.Locos.FindLocoByAddress(9)->FunctionState(1));
 }
@@ -115,6 +121,16 @@ TEST_F(TenvarraTest, UnknownSolenoidsAreLearnedOnlyInLearningMode) {
   ASSERT_NE(learned, nullptr);
   EXPECT_EQ(learned->Protocol(), Host.Nmra.get());
   EXPECT_EQ(learned->PortValue(0), 1);
+
+  // Address byte 0 is how hosts send solenoid 256: learned, switched and
+  // switched off as 256, never as a phantom solenoid 1.
+  Clear();
+  Host.SolenoidAnswer = 0;
+  Engine.HandleSolenoid(34, 0);
+  Engine.HandleSolenoidOff(0);
+  EXPECT_EQ(Host.Calls, (TLines{"LearnSolenoid 256", "SendSolenoid 256", "SendSolenoid 256"}));
+  EXPECT_EQ(Host.Solenoids.FindSolenoidByAddress(1), nullptr);
+  EXPECT_EQ(Host.Solenoids.FindSolenoidByAddress(256)->PortValue(1), 0);
 }
 
 TEST_F(TenvarraTest, FeedbackReadsAnswerFromTheReportedContactsAndNeverChangeThem) {

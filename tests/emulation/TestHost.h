@@ -3,7 +3,7 @@
 // its own device tables, learning answers chosen in advance, and a record of
 // every log line and every call the engine makes. TEmulation puts it together
 // with the real engine and decoder on an in-memory port, opened by the caller
-// who plays the application.
+// who plays the application, and a poll loop for the decoder's pairing window.
 
 #include <cstdint>
 #include <functional>
@@ -17,6 +17,7 @@
 #include "emulation/CommandDecoder.h"
 #include "emulation/Tenvarra.h"
 #include "emulation/TenvarraHost.h"
+#include "platform/PollLoop.h"
 #include "serialport/MemoryPort.h"
 
 namespace tenvarra::test {
@@ -115,10 +116,11 @@ struct TEmulation {
     Port.ClearHandshakeChanges();
   }
 
+  TPollLoop Loop;
   TMemoryPort Port;
   TTestHost Host;
   TTenvarra Engine{Host};
-  TCommandDecoder Decoder{Port, Engine};
+  TCommandDecoder Decoder{Port, Engine, Loop};
 };
 
 }  // namespace tenvarra::test

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -159,6 +160,41 @@ TEST_F(TBridgeTest, LocosTravelOnTheirBusByNumberAndAStalledReplyIsShownAndSurvi
   ASSERT_EQ(ui.Messages.size(), 1u);
   ASSERT_TRUE(Loop.RunUntil([&] { return !bridge->SRCPCl1().Connected(); }, WaitMs));
   EXPECT_TRUE(Loop.RunUntil([&] { return bridge->ConnectEnabled(); }, WaitMs));
+}
+
+// A server with one bus, as many are set up: the general setup steers the
+// NMRA locos and the feedback to it; what still has no bus, and what the
+// server refuses, is written to the log whatever "Log enabled" says.
+TEST_F(TBridgeTest, AOneBusServerGetsWhatTheSettingsSteerThereAndMissingBusesAndRefusalsAreLogged) {
+  TScriptedServer server;
+  TTestBridgeUI ui;
+  auto bridge = MakeBridge(ui, 500);
+  bridge->SRCPCl1().SetHost("127.0.0.1");
+  bridge->SRCPCl1().SetPort(server.Port());
+  bridge->Settings().NMRAGLSBus = 1;
+  bridge->Settings().S88Bus = 1;
+  AddLoco(*bridge, 7, 6);   // NMRA, short address: bus 1 as set
+  AddLoco(*bridge, 40, 9);  // NMRA, long address: bus 3, which the server lacks
+
+  server.Connection(0).Handshake("COMMAND", 1).Expect("GET 1 POWER").Send("2.100 100 INFO 1 POWER OFF");
+  server.Connection(1).Handshake("INFO", 2).Send("2.000 100 INFO 1 DESCRIPTION GL GA FB POWER");
+  bridge->ConnecttoServer1Click();
+  ASSERT_TRUE(Loop.RunUntil([&] { return bridge->SRCPCl1().BusByNumber(1) && !bridge->ConnectEnabled(); }, WaitMs));
+
+  server.Connection(0)
+      .Expect("INIT 1 GL 7 N 1 14 5").Send("3.000 200 OK")
+      .Expect("SET 1 GL 7 1 43 100 0 0 0 0 0").Send("3.000 200 OK")
+      .Expect("SET 1 GL 7 1 43 100 0 0 0 0 0").Send("3.200 200 OK")
+      .Expect("INIT 1 FB S88 LPT1 8").Send("3.300 419 ERROR list too short");
+  bridge->Engine().HandleLoco(6, 7);
+  bridge->Engine().HandleLoco(6, 40);
+  bridge->Engine().HandleLoco(7, 40);
+  bridge->Startfeedback1Click();
+  EXPECT_TRUE(server.Connection(0).Done());
+  const auto count = [&](const std::string& Line) { return std::count(ui.Log.begin(), ui.Log.end(), Line); };
+  EXPECT_EQ(count("Loco 40: the server has no bus 3"), 1);  // once per loco and bus
+  EXPECT_EQ(count("Refused by the server: INIT 1 FB S88 LPT1 8: 419 ERROR list too short"), 1);
+  EXPECT_TRUE(ui.Messages.empty());
 }
 
 }  // namespace
