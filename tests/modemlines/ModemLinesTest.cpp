@@ -133,7 +133,7 @@ protected:
   std::unique_ptr<TPtyPort> Port = std::make_unique<TPtyPort>(Loop, Ports);
   test::TTestHost Host;
   TTenvarra Engine{Host};
-  TCommandDecoder Decoder{*Port, Engine};
+  TCommandDecoder Decoder{*Port, Engine, Loop};
   uint32_t ApplicationLines = 0;
   TProbe App{Ports};
 };
