@@ -54,8 +54,8 @@ bool ServerAnswers(int Port) {
 }
 
 // SIGINT, SIGTERM and SIGHUP (the terminal or the ssh connection went away)
-// as a descriptor the loop watches. Blocked before any
-// thread starts, so every thread inherits the mask and none is interrupted.
+// as a descriptor the loop watches. Blocked before any thread starts, so
+// every thread inherits the mask and none is interrupted.
 TUniqueFd StopSignals() {
   sigset_t stop;
   sigemptyset(&stop);
