@@ -90,7 +90,7 @@ std::unique_ptr<TSimServer> Simulate(const TAppOptions& Options, TBridge& Bridge
       server.reset();
     }
   }
-  Bridge.UseServer(SimulatorHost, port);
+  Bridge.UseServerForRun(SimulatorHost, port);
   return server;
 }
 
@@ -185,7 +185,7 @@ int Run(const TAppOptions& Options, const TDataDirChoice& DataDir, TUniqueFd& Si
     Queue.OnAsyncError = nullptr;
     return 1;
   }
-  if (!Options.ServerHost.empty() && !Options.Simulate) Bridge.UseServer(Options.ServerHost, Options.ServerPort);
+  if (!Options.ServerHost.empty() && !Options.Simulate) Bridge.UseServerForRun(Options.ServerHost, Options.ServerPort);
   FormCreate();
   if (!Options.ServerHost.empty() && Options.Simulate)
     UI.AddLogLine("--server " + Options.ServerHost + " is not used: --simulate runs the simulated layout");
@@ -199,7 +199,6 @@ int Run(const TAppOptions& Options, const TDataDirChoice& DataDir, TUniqueFd& Si
       UI.AddLogLine(std::string("No command socket: ") + Error.what());
     }
   }
-  if (!Bridge.Port() && !Bridge.PortError().empty()) Note("tenvarra: no virtual serial port: " + Bridge.PortError());
   std::unique_ptr<TSimServer> simulator;
   if (Options.Simulate) simulator = Simulate(Options, Bridge, UI);
   if (simulator && UseSimulator) UseSimulator(*simulator);

@@ -3,8 +3,11 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
+#include <string>
+#include <vector>
 
 #include "app/HeadlessUI.h"
 #include "shell/Bridge.h"
@@ -17,19 +20,44 @@ namespace {
 struct TCommand {
   const char* Text;
   void (TBridge::*Handler)();
+  const char* Help;
 };
 
 // The window's menu items, by the words a person types for them.
 constexpr std::array<TCommand, 8> Commands{{
-    {"connect", &TBridge::ConnecttoServer1Click},
-    {"disconnect", &TBridge::Disconnectfromserver1Click},
-    {"power", &TBridge::Poweron1Click},
-    {"feedback start", &TBridge::Startfeedback1Click},
-    {"feedback stop", &TBridge::Stopfeedback1Click},
-    {"log", &TBridge::Logenabled1Click},
-    {"clear", &TBridge::Clearlog1Click},
-    {"exit", &TBridge::Exit1Click},
+    {"connect", &TBridge::ConnecttoServer1Click, "connect to the server"},
+    {"disconnect", &TBridge::Disconnectfromserver1Click, "disconnect from the server"},
+    {"power", &TBridge::Poweron1Click, "switch the layout's power on or off"},
+    {"feedback start", &TBridge::Startfeedback1Click, "start reading the feedback contacts"},
+    {"feedback stop", &TBridge::Stopfeedback1Click, "stop reading the feedback contacts"},
+    {"log", &TBridge::Logenabled1Click, "switch \"Log enabled\" on or off"},
+    {"clear", &TBridge::Clearlog1Click, "clear the screen log"},
+    {"exit", &TBridge::Exit1Click, "save loco.dat and end (refused while connected or the port is held)"},
 }};
+
+std::vector<std::string> HelpLines() {
+  std::vector<std::string> lines;
+  const auto add = [&lines](std::string Command, const std::string& Help) {
+    Command.resize(std::max<std::size_t>(Command.size() + 1, 31), ' ');
+    lines.push_back(Command + Help);
+  };
+  for (const TCommand& command : Commands) add(command.Text, command.Help);
+  add("state", "what the bridge knows of the layout");
+  for (const std::string& line : THeadlessSetup::HelpLines()) lines.push_back(line);
+  add("help", "this list");
+  return lines;
+}
+
+std::vector<std::string> Words(const std::string& Text) {
+  std::vector<std::string> words;
+  std::size_t at = 0;
+  while ((at = Text.find_first_not_of(" \t", at)) != std::string::npos) {
+    const std::size_t end = Text.find_first_of(" \t", at);
+    words.push_back(Text.substr(at, end == std::string::npos ? std::string::npos : end - at));
+    at = end;
+  }
+  return words;
+}
 
 std::string Trimmed(const std::string& Text) {
   const auto first = Text.find_first_not_of(" \t\r");
@@ -43,7 +71,7 @@ constexpr std::size_t MaxLine = 1024;
 }  // namespace
 
 THeadlessCommands::THeadlessCommands(TEventLoop& Loop, int Fd, TBridge& Bridge, THeadlessUI* UI)
-    : FLoop(Loop), FFd(Fd), FBridge(Bridge), FUI(UI) {
+    : FLoop(Loop), FFd(Fd), FBridge(Bridge), FUI(UI), FSetup(Bridge) {
   if (FFd < 0 || FUI == nullptr) return;
   // Left blocking: a terminal shared with the shell must stay as it was, and
   // one read after the loop found the descriptor readable does not block.
@@ -113,15 +141,15 @@ TCommandAnswer THeadlessCommands::Run(const std::string& Line) {
   const std::string command = Trimmed(Line);
   if (command.empty()) return {};
   if (command == "state") return {LayoutStateLines(FBridge.Layout(), FBridge.PortName())};
+  if (command == "help") return {HelpLines()};
+  if (auto answer = FSetup.Run(Words(command))) return *answer;
   for (const TCommand& known : Commands) {
     if (command == known.Text) {
       (FBridge.*known.Handler)();
       return {};
     }
   }
-  return {{"unknown command: " + command +
-           " (connect, disconnect, power, feedback start, feedback stop, log, clear, state, exit)"},
-          true};
+  return {{"unknown command: " + command + " (help lists the commands)"}, true};
 }
 
 }  // namespace tenvarra

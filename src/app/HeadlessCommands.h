@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/CommandSocket.h"
+#include "app/HeadlessSetup.h"
 #include "platform/EventLoop.h"
 
 namespace tenvarra {
@@ -39,6 +40,7 @@ private:
   int FFd;
   TBridge& FBridge;
   THeadlessUI* FUI;
+  THeadlessSetup FSetup;
   TWatchId FWatch = 0;
   std::string FPending;
   bool FSkipping = false;  // within a line already refused as too long

@@ -11,15 +11,10 @@
 
 #include "dialogs/DialogSupport.h"
 #include "dialogs/UpDown.h"
-#include "shell/GeneralSetup.h"
 
 namespace tenvarra {
 
 namespace {
-
-const char* const AddressInUse = "This address is already in use. Please use anaother address!";
-const char* const NoProtocol =
-    "No protocol is selected, so nothing was saved. Please select a protocol.";
 
 // The range of the address up-down buttons until a subclass moves its top.
 constexpr int AddressMin = -1;
@@ -40,8 +35,12 @@ QPushButton* AddButton(QWidget* Parent, const char* Name, const char* Text) {
 
 }  // namespace
 
-TDeviceForm::TDeviceForm(const TTexts& Texts, QWidget* Parent)
-    : QDialog(Parent), FProtocolCount(Texts.ProtocolCount) {
+TDeviceForm::TDeviceForm(const TTexts& Texts, std::unique_ptr<TEditedTable> Table,
+                         QWidget* Parent)
+    : QDialog(Parent),
+      FTable(std::move(Table)),
+      FEditor(*FTable),
+      FAddressLabel(QString::fromUtf8(Texts.AddressLabel)) {
   setWindowTitle(QString::fromUtf8(Texts.Caption));
   setModal(true);
 
@@ -66,7 +65,7 @@ TDeviceForm::TDeviceForm(const TTexts& Texts, QWidget* Parent)
   FGrid = new QGridLayout;
   FGrid->addWidget(AddLabel(this, "Label1", QString::fromUtf8(Texts.NumberLabel)), 0, 0);
   FGrid->addWidget(FNumber, 0, 1);
-  FGrid->addWidget(AddLabel(this, "Label2", QString::fromUtf8(Texts.AddressLabel)), 1, 0);
+  FGrid->addWidget(AddLabel(this, "Label2", FAddressLabel), 1, 0);
   FGrid->addLayout(addressRow, 1, 1, Qt::AlignLeft);
   FGrid->addWidget(AddLabel(this, "Label5", QStringLiteral("Protokoll")), 2, 0);
   FGrid->addWidget(FProtocol, 2, 1);
@@ -91,15 +90,24 @@ TDeviceForm::TDeviceForm(const TTexts& Texts, QWidget* Parent)
   layout->addLayout(editRow);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
-  connect(FPrev, &QPushButton::clicked, this, [this] { Browse(-1); });
-  connect(FNext, &QPushButton::clicked, this, [this] { Browse(1); });
+  connect(FPrev, &QPushButton::clicked, this, [this] {
+    FEditor.Previous();
+    ShowRecord();
+  });
+  connect(FNext, &QPushButton::clicked, this, [this] {
+    FEditor.Next();
+    ShowRecord();
+  });
   connect(FSave, &QPushButton::clicked, this, [this] { Save(); });
   connect(FExit, &QPushButton::clicked, this, [this] { accept(); });
   connect(FCreate, &QPushButton::clicked, this, [this] {
-    EnterNewEntry();
-    FDelete->setEnabled(false);
+    FEditor.New();
+    ShowNewEntry();
   });
-  connect(FDelete, &QPushButton::clicked, this, [this] { Delete(); });
+  connect(FDelete, &QPushButton::clicked, this, [this] {
+    FEditor.Delete();
+    ShowRecord();
+  });
   // Only the person's choices: the dialog's own selections change no label.
   connect(FProtocol, &QComboBox::activated, this, [this] { ItemChosen(SelectedItem()); });
   connect(FProtocol->lineEdit(), &QLineEdit::textEdited, this,
@@ -108,110 +116,77 @@ TDeviceForm::TDeviceForm(const TTexts& Texts, QWidget* Parent)
 
 int32_t TDeviceForm::SelectedItem() const {
   const int item = FProtocol->findText(FProtocol->currentText());
-  return item >= 0 && item < FProtocolCount ? item : -1;
+  return item >= 0 && item < FTable->ItemCount() ? item : -1;
 }
 
-void TDeviceForm::ShowDetails(const TMoBaBaseDevice&) {}
+void TDeviceForm::ShowDetails(int32_t) {}
 
 void TDeviceForm::ItemChosen(int32_t) {}
 
 void TDeviceForm::showEvent(QShowEvent* Event) {
   QDialog::showEvent(Event);
   if (Event->spontaneous()) return;
-  Open();
+  FEditor.Open();
+  if (FEditor.EditingNew()) {
+    // An empty table offers a fresh device, which is not in the table.
+    ShowNewEntry();
+    ShowDetails(-1);
+  } else {
+    ShowRecord();
+  }
   CentreOnScreen(*this);
 }
 
-void TDeviceForm::Open() {
-  FCurrentNumber = 1;
-  FPrev->setEnabled(false);
-  FNext->setEnabled(Count() >= 2);
-  // A new entry left unsaved last time must not keep deleting disabled.
-  FDelete->setEnabled(true);
-  if (Count() == 0) {
-    ShowDevice(*Build(0, 1), 1);
-    FAddress->setEnabled(true);
-    FNext->setEnabled(false);
-  } else {
-    ShowDevice(*At(0), 1);
-    FAddress->setEnabled(false);
+void TDeviceForm::TableChanged() {
+  if (isVisible()) ShowPosition();
+}
+
+void TDeviceForm::ShowPosition() {
+  FNumber->setText(QStringLiteral("%1/ %2").arg(FEditor.Number()).arg(FEditor.Count()));
+  FPrev->setEnabled(FEditor.CanGoBack());
+  FNext->setEnabled(FEditor.CanGoForward());
+  FDelete->setEnabled(FEditor.CanDelete());
+  // An existing record's address is never edited; only its protocol is.
+  FAddress->setEnabled(FEditor.EditingNew());
+}
+
+void TDeviceForm::ShowRecord() {
+  const int32_t index = FEditor.CurrentIndex();
+  if (index < 0) {
+    ShowNewEntry();
+    return;
   }
-}
-
-void TDeviceForm::ShowNumber(int32_t Number) {
-  FNumber->setText(QStringLiteral("%1/ %2").arg(Number).arg(Count()));
-}
-
-void TDeviceForm::ShowDevice(const TMoBaBaseDevice& Device, int32_t Number) {
-  ShowNumber(Number);
+  ShowPosition();
   FAddress->setText(QStringLiteral("0"));
   FProtocol->setCurrentIndex(0);
-  FAddress->setText(QString::number(Device.Address()));
-  ShowDetails(Device);
-  if (const int32_t item = ItemOf(Device); item >= 0) FProtocol->setCurrentIndex(item);
+  FAddress->setText(QString::number(FTable->At(index)->Address()));
+  ShowDetails(index);
+  if (const int32_t item = FEditor.CurrentItem(); item >= 0) FProtocol->setCurrentIndex(item);
 }
 
-void TDeviceForm::Browse(int32_t Step) {
-  FAddress->setEnabled(false);
-  const int32_t number = FCurrentNumber + Step;
-  if (number < 1 || number > Count()) return;
-  FCurrentNumber = number;
-  FPrev->setEnabled(number >= 2);
-  FNext->setEnabled(number < Count());
-  ShowDevice(*At(number - 1), number);
-}
-
-void TDeviceForm::EnterNewEntry() {
-  FNext->setEnabled(false);
-  FPrev->setEnabled(false);
-  FAddress->setEnabled(true);
+// The labels of the details keep what they showed.
+void TDeviceForm::ShowNewEntry() {
+  ShowPosition();
   FProtocol->setCurrentIndex(0);
   FAddress->setText(QStringLiteral("1"));
-  FCurrentNumber = Count() + 1;
-  ShowNumber(FCurrentNumber);
 }
 
 void TDeviceForm::Save() {
-  const int32_t item = SelectedItem();
-  if (item < 0) {
-    ShowStopBox(this, QString::fromLatin1(WarningTitle), QString::fromLatin1(NoProtocol));
-    return;
+  const TSaveOutcome outcome = FEditor.Save(SelectedItem(), FAddress->text().toStdString());
+  switch (outcome.Result) {
+    case TSaveResult::srSaved:
+      ShowRecord();
+      return;
+    case TSaveResult::srBadAddress:
+      FAddress->setFocus();
+      FAddress->selectAll();
+      ShowErrorBox(this, FAddressLabel + QStringLiteral(": ") + Text(outcome.Message));
+      return;
+    case TSaveResult::srNoProtocol:
+    case TSaveResult::srAddressInUse:
+      ShowStopBox(this, QString::fromLatin1(WarningTitle), Text(outcome.Message));
+      return;
   }
-  int32_t address = 0;
-  try {
-    address = IntegerOfTrimmedText(FAddress->text().toStdString());
-  } catch (const EConvertError& e) {
-    ShowErrorBox(this, QString::fromStdString(e.what()));
-    return;
-  }
-  std::unique_ptr<TMoBaBaseDevice> device = Build(item, address);
-  // A new protocol may lower the shown entry's own address onto another's.
-  const TMoBaBaseDevice* shown = At(FCurrentNumber - 1);
-  const TMoBaBaseDevice* holder = Find(device->Address());
-  if (holder && holder != shown) {
-    ShowStopBox(this, QString::fromLatin1(WarningTitle), QString::fromLatin1(AddressInUse));
-    return;
-  }
-  if (shown) Remove(*shown);
-  Append(std::move(device));
-  FNext->setEnabled(false);
-  FPrev->setEnabled(true);
-  FDelete->setEnabled(true);
-  FAddress->setEnabled(false);
-  FCurrentNumber = Count();
-  ShowDevice(*At(FCurrentNumber - 1), FCurrentNumber);
-}
-
-void TDeviceForm::Delete() {
-  if (FCurrentNumber < 1) return;
-  if (const TMoBaBaseDevice* shown = At(FCurrentNumber - 1)) Remove(*shown);
-  if (FCurrentNumber == 1) {
-    EnterNewEntry();
-    return;
-  }
-  --FCurrentNumber;
-  if (const TMoBaBaseDevice* previous = At(FCurrentNumber - 1))
-    ShowDevice(*previous, FCurrentNumber);
 }
 
 }  // namespace tenvarra

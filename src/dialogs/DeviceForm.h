@@ -1,14 +1,10 @@
 #pragma once
 // What the loco and the solenoid setup have in common: one table entry shown
-// at a time, browsed with "<<" and ">>", created, saved and deleted. Every
-// change goes straight into the table; there is no cancel. A subclass gives
-// the table, the protocol items and what else it shows of a device.
-//
-// Saving replaces the shown entry by a new device appended at the end of the
-// table, so a saved entry moves to the end. The shown entry is only taken out
-// once its replacement is sure to be accepted: a save that is refused (no
-// protocol item, an address that is not a number, an address in use) leaves
-// the table as it was.
+// at a time, browsed with "<<" and ">>", created, saved and deleted. The
+// rules are the device editor's (TDeviceEditor); the form only shows its
+// state and hands it the person's clicks. Every change goes straight into the
+// table; there is no cancel. A subclass gives the table, the protocol items
+// and what else it shows of a device.
 //
 // Main thread only.
 
@@ -17,7 +13,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "devices/Device.h"
+#include "shell/DeviceEditor.h"
 
 class QComboBox;
 class QGridLayout;
@@ -31,13 +27,15 @@ class TUpDown;
 
 class TDeviceForm : public QDialog {
 public:
-  // The 1-based number of the entry shown; the table's count + 1 while a new
-  // entry is edited.
-  int32_t CurrentNumber() const { return FCurrentNumber; }
+  const TDeviceEditor& Editor() const { return FEditor; }
 
-  // The protocol item chosen, 0 .. ProtocolCount-1; -1 for an empty item or
+  // The protocol item chosen, 0 .. the table's ItemCount-1; -1 for an empty item or
   // typed text that names no protocol.
   int32_t SelectedItem() const;
+
+  // Shows the position and the buttons anew, for a table that changed while
+  // the form is open (a device learned meanwhile); the fields stay as typed.
+  void TableChanged();
 
 protected:
   struct TTexts {
@@ -45,28 +43,15 @@ protected:
     const char* NumberLabel;
     const char* AddressLabel;
     const char* ProtocolText;  // what the protocol list shows before a choice
-    QStringList Items;         // the first ProtocolCount stand for protocols
-    int32_t ProtocolCount;
+    QStringList Items;         // item i < the table's ItemCount stands for protocol i
     const char* CreateText;
     const char* DeleteText;
   };
-  TDeviceForm(const TTexts& Texts, QWidget* Parent);
+  TDeviceForm(const TTexts& Texts, std::unique_ptr<TEditedTable> Table, QWidget* Parent);
 
-  // The table.
-  virtual int32_t Count() const = 0;
-  virtual const TMoBaBaseDevice* At(int32_t Index) const = 0;
-  virtual const TMoBaBaseDevice* Find(int32_t Address) const = 0;
-  virtual void Remove(const TMoBaBaseDevice& Device) = 0;
-  // A device of the table's kind with the protocol of Item, then Address
-  // through the address rule.
-  virtual std::unique_ptr<TMoBaBaseDevice> Build(int32_t Item, int32_t Address) const = 0;
-  // Appends a device whose address no entry holds.
-  virtual void Append(std::unique_ptr<TMoBaBaseDevice> Device) = 0;
-
-  // The item that stands for Device's protocol, or -1.
-  virtual int32_t ItemOf(const TMoBaBaseDevice& Device) const = 0;
-  // Shows what else the subclass shows of a device.
-  virtual void ShowDetails(const TMoBaBaseDevice& Device);
+  // Shows what else the subclass shows of the record at Index; -1 for the
+  // fresh device an empty table offers (item 0, address 1).
+  virtual void ShowDetails(int32_t Index);
   // The person chose Item (-1: no protocol) in the protocol list.
   virtual void ItemChosen(int32_t Item);
 
@@ -77,15 +62,15 @@ protected:
   void showEvent(QShowEvent* Event) override;
 
 private:
-  void Open();
-  void ShowDevice(const TMoBaBaseDevice& Device, int32_t Number);
-  void ShowNumber(int32_t Number);
-  void Browse(int32_t Step);
-  // What "create" shows; the deleting button is the caller's.
-  void EnterNewEntry();
+  // The editor's current record; a new entry when it has none.
+  void ShowRecord();
+  void ShowNewEntry();
+  void ShowPosition();
   void Save();
-  void Delete();
 
+  std::unique_ptr<TEditedTable> FTable;
+  TDeviceEditor FEditor;
+  QString FAddressLabel;
   QGridLayout* FGrid;
   QLabel* FNumber;
   QLineEdit* FAddress;
@@ -97,8 +82,6 @@ private:
   QPushButton* FExit;
   QPushButton* FCreate;
   QPushButton* FDelete;
-  int32_t FProtocolCount;
-  int32_t FCurrentNumber = 1;
 };
 
 }  // namespace tenvarra

@@ -4,10 +4,14 @@
 
 #include <QString>
 #include <QStringList>
+#include <string>
 
 class QWidget;
 
 namespace tenvarra {
+
+// The toolkit's text of a text of the core libraries (UTF-8).
+inline QString Text(const std::string& Value) { return QString::fromStdString(Value); }
 
 // Centres Window on its screen, on each axis where the screen is the larger.
 void CentreOnScreen(QWidget& Window);

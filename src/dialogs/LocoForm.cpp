@@ -5,8 +5,9 @@
 #include <array>
 
 #include "devices/DialogProtocols.h"
+#include "devices/Tables.h"
 #include "dialogs/DialogSupport.h"
-#include "shell/DeviceStore.h"
+#include "shell/EditedTables.h"
 
 namespace tenvarra {
 
@@ -39,18 +40,14 @@ constexpr std::array<TItemHint, TDialogProtocols::Count> ItemHints{{
     {"5", "127"},
 }};
 
-const TMoBaAdvancedLoco& AsLoco(const TMoBaBaseDevice& Device) {
-  return static_cast<const TMoBaAdvancedLoco&>(Device);
-}
-
 }  // namespace
 
-TLocoForm::TLocoForm(TDeviceStore& Store, QWidget* Parent)
+TLocoForm::TLocoForm(TLocoTable& Table, QWidget* Parent)
     : TDeviceForm({"Loco setup", "Loco Nummer:", "Adresse",
                    "------------------------------------------------------", Items(),
-                   TDialogProtocols::Count, "create Loco", "delete Loco"},
-                  Parent),
-      FTable(Store.LocoTable()) {
+                   "create Loco", "delete Loco"},
+                  std::make_unique<TEditedLocoTable>(Table), Parent),
+      FTable(Table) {
   FSteps = new QLabel(this);
   FSteps->setObjectName(QStringLiteral("LbSteps"));
   FFunctions = new QLabel(this);
@@ -65,44 +62,15 @@ TLocoForm::TLocoForm(TDeviceStore& Store, QWidget* Parent)
   Grid().addWidget(FFunctions, 4, 1);
 }
 
-int32_t TLocoForm::Count() const { return FTable.LocoCount(); }
-
-const TMoBaBaseDevice* TLocoForm::At(int32_t Index) const { return FTable.LocoAt(Index); }
-
-const TMoBaBaseDevice* TLocoForm::Find(int32_t Address) const {
-  return FTable.FindLocoByAddress(Address);
-}
-
-void TLocoForm::Remove(const TMoBaBaseDevice& Device) { FTable.RemoveLoco(&AsLoco(Device)); }
-
-std::unique_ptr<TMoBaBaseDevice> TLocoForm::Build(int32_t Item, int32_t Address) const {
-  auto loco = std::make_unique<TMoBaAdvancedLoco>();
-  loco->SetProtocol(DialogProtocols()[Item]);
-  loco->SetAddress(Address);
-  return loco;
-}
-
-void TLocoForm::Append(std::unique_ptr<TMoBaBaseDevice> Device) {
-  std::unique_ptr<TMoBaAdvancedLoco> loco(static_cast<TMoBaAdvancedLoco*>(Device.release()));
-  FTable.AddLoco(loco);
-}
-
-int32_t TLocoForm::ItemOf(const TMoBaBaseDevice& Device) const {
-  // By value: a loco read from loco.dat has a protocol object of its own.
-  const TMoBaLocoProtocol* p = AsLoco(Device).LocoProtocol();
-  if (!p) return -1;
-  for (int32_t i = 0; i < TDialogProtocols::Count; ++i) {
-    const TMoBaLocoProtocol& d = *DialogProtocols()[i];
-    if (d.Base == p->Base && d.Extension == p->Extension && d.MaxAddress == p->MaxAddress &&
-        d.MaxSteps == p->MaxSteps && d.MaxFunctions == p->MaxFunctions)
-      return i;
+void TLocoForm::ShowDetails(int32_t Index) {
+  const TMoBaAdvancedLoco* loco = FTable.LocoAt(Index);
+  if (!loco) {
+    // The fresh loco of item 0 has just the values its hint gives.
+    ItemChosen(0);
+    return;
   }
-  return -1;
-}
-
-void TLocoForm::ShowDetails(const TMoBaBaseDevice& Device) {
-  FSteps->setText(QString::number(AsLoco(Device).MaxSteps()));
-  FFunctions->setText(QString::number(AsLoco(Device).FunctionCount()));
+  FSteps->setText(QString::number(loco->MaxSteps()));
+  FFunctions->setText(QString::number(loco->FunctionCount()));
 }
 
 void TLocoForm::ItemChosen(int32_t Item) {

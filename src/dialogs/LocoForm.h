@@ -7,22 +7,14 @@
 
 namespace tenvarra {
 
-class TDeviceStore;
 class TLocoTable;
 
 class TLocoForm : public TDeviceForm {
 public:
-  explicit TLocoForm(TDeviceStore& Store, QWidget* Parent = nullptr);
+  explicit TLocoForm(TLocoTable& Table, QWidget* Parent = nullptr);
 
 protected:
-  int32_t Count() const override;
-  const TMoBaBaseDevice* At(int32_t Index) const override;
-  const TMoBaBaseDevice* Find(int32_t Address) const override;
-  void Remove(const TMoBaBaseDevice& Device) override;
-  std::unique_ptr<TMoBaBaseDevice> Build(int32_t Item, int32_t Address) const override;
-  void Append(std::unique_ptr<TMoBaBaseDevice> Device) override;
-  int32_t ItemOf(const TMoBaBaseDevice& Device) const override;
-  void ShowDetails(const TMoBaBaseDevice& Device) override;
+  void ShowDetails(int32_t Index) override;
   void ItemChosen(int32_t Item) override;
 
 private:

@@ -25,20 +25,22 @@ struct TBusRow {
   const char* EditName;
   const char* UpDownName;
   std::string TGeneralSetupFields::*Field;
+  TSetupField Checked;
 };
 
 constexpr std::array<TBusRow, 7> BusRows{{
-    {"Label3", "Marklin/Motorola loco decoders", "edMMGL", "udMMGl", &TGeneralSetupFields::MMGLBus},
+    {"Label3", "Marklin/Motorola loco decoders", "edMMGL", "udMMGl", &TGeneralSetupFields::MMGLBus,
+     TSetupField::MMGLBus},
     {"Label4", "NMRA/DCC loco decoders with short address", "edNMRAGLS", "udNMRAGls",
-     &TGeneralSetupFields::NMRAGLSBus},
+     &TGeneralSetupFields::NMRAGLSBus, TSetupField::NMRAGLSBus},
     {"Label5", "NMRA/DCC loco decoders with long address", "edNMRAGLL", "udNMRAGll",
-     &TGeneralSetupFields::NMRAGLLBus},
+     &TGeneralSetupFields::NMRAGLLBus, TSetupField::NMRAGLLBus},
     {"Label6", "Marklin/Motorola solenoid decoders", "edMMGA", "udMMGA",
-     &TGeneralSetupFields::MMGABus},
+     &TGeneralSetupFields::MMGABus, TSetupField::MMGABus},
     {"Label7", "NMRA/DCC solenoid decoders", "edNMRAGA", "udNMRAGa",
-     &TGeneralSetupFields::NMRAGABus},
-    {"Label8", "S88 feedback ", "edS88", "udS88", &TGeneralSetupFields::S88Bus},
-    {"Label9", "Power", "edPower", "udPower", &TGeneralSetupFields::PowerBus},
+     &TGeneralSetupFields::NMRAGABus, TSetupField::NMRAGABus},
+    {"Label8", "S88 feedback ", "edS88", "udS88", &TGeneralSetupFields::S88Bus, TSetupField::S88Bus},
+    {"Label9", "Power", "edPower", "udPower", &TGeneralSetupFields::PowerBus, TSetupField::PowerBus},
 }};
 
 // The up-down buttons of the bus numbers keep their usual range.
@@ -64,7 +66,6 @@ QCheckBox* Check(QWidget* Parent, const char* Name, const char* Text) {
 }
 
 std::string Text(const QLineEdit* Edit) { return Edit->text().toStdString(); }
-QString Text(const std::string& Value) { return QString::fromStdString(Value); }
 
 }  // namespace
 
@@ -81,7 +82,7 @@ TSetupForm::TSetupForm(const TSettings& Settings, TSetupHooks Hooks, QWidget* Pa
   auto* save = Named(new QPushButton(QStringLiteral("&Save"), this), "buSave");
   auto* cancel = Named(new QPushButton(QStringLiteral("&Cancel"), this), "buCancel");
   save->setDefault(true);
-  connect(save, &QPushButton::clicked, this, &QDialog::accept);
+  connect(save, &QPushButton::clicked, this, [this] { SaveClicked(); });
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
@@ -103,6 +104,9 @@ QWidget* TSetupForm::ConnectionsPage() {
   // The caption stands on the left of its box.
   FHandshake->setLayoutDirection(Qt::RightToLeft);
   FHandshake->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+  FEdits[static_cast<std::size_t>(TSetupField::Host)] = FServer;
+  FEdits[static_cast<std::size_t>(TSetupField::Port)] = FPort;
+  FEdits[static_cast<std::size_t>(TSetupField::ActivationTime)] = FActTime;
   auto* form = new QFormLayout(page);
   form->addRow(Label(page, "Label1", "Server"), FServer);
   form->addRow(Label(page, "Label2", "Port"), FPort);
@@ -124,6 +128,7 @@ QWidget* TSetupForm::SrcpPage() {
     grid->addWidget(edit, row, 1);
     grid->addWidget(upDown, row, 2);
     FBuses.push_back({bus.Field, edit});
+    FEdits[static_cast<std::size_t>(bus.Checked)] = edit;
     ++row;
   }
   return page;
@@ -142,6 +147,7 @@ QWidget* TSetupForm::MiscPage() {
   auto* page = new QWidget;
   FLearning = Check(page, "cbLearning", "activate learning mode");
   FS88Modules = Edit(page, "edS88Modules", "8");
+  FEdits[static_cast<std::size_t>(TSetupField::S88Modules)] = FS88Modules;
   auto* form = new QFormLayout(page);
   form->addRow(FLearning);
   form->addRow(Label(page, "Label12", "Number of S88 modules:"), FS88Modules);
@@ -173,6 +179,20 @@ void TSetupForm::SetFields(const TGeneralSetupFields& Fields) {
   FHandshake->setChecked(Fields.SerialHandshake);
 }
 
+void TSetupForm::SaveClicked() {
+  const std::optional<TSetupFieldError> bad = CheckGeneralSetup(Fields());
+  if (!bad) {
+    accept();
+    return;
+  }
+  // The form stays open with every edit in place, at the field to mend.
+  QLineEdit* edit = FEdits[static_cast<std::size_t>(bad->Field)];
+  FPages->setCurrentWidget(edit->parentWidget());
+  edit->setFocus();
+  edit->selectAll();
+  ShowErrorBox(this, Text(bad->Message));
+}
+
 bool TSetupForm::Execute() {
   QWidget* owner = parentWidget();
   if (FHooks.Connected && FHooks.Connected()) {
@@ -183,14 +203,14 @@ bool TSetupForm::Execute() {
   try {
     SetFields(GeneralSetupFields(FSettings));
   } catch (const std::exception& e) {
-    ShowErrorBox(owner, QString::fromStdString(e.what()));
+    ShowErrorBox(owner, Text(e.what()));
     return false;
   }
   if (exec() != QDialog::Accepted) return false;
   try {
     FHooks.Save(Fields());
   } catch (const std::exception& e) {
-    ShowErrorBox(owner, QString::fromStdString(e.what()));
+    ShowErrorBox(owner, Text(e.what()));
     return false;
   }
   return true;

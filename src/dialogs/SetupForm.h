@@ -8,6 +8,7 @@
 // the railway client are the caller's, through the hooks. Main thread only.
 
 #include <QDialog>
+#include <array>
 #include <functional>
 #include <string>
 #include <vector>
@@ -23,9 +24,10 @@ namespace tenvarra {
 struct TSetupHooks {
   // True while the railway client is connected: the setup does not open then.
   std::function<bool()> Connected;
-  // Called after "&Save" with the fields as the person left them: takes them
-  // back (ApplyGeneralSetup), writes loco.dat and updates the client's host
-  // and port. What it throws is shown in the error box.
+  // Called after "&Save" with the fields as the person left them, each one
+  // checked already: takes them back (ApplyGeneralSetup), writes loco.dat and
+  // updates the client's host and port. What it throws is shown in the error
+  // box.
   std::function<void(const TGeneralSetupFields& Fields)> Save;
 };
 
@@ -35,7 +37,8 @@ public:
 
   // The menu command "General setup": refuses while connected, fills the
   // fields from the settings, shows the form modally and, after "&Save",
-  // hands the fields to the Save hook. True when they were saved.
+  // hands the fields to the Save hook. "&Save" with a field the take-back
+  // would refuse keeps the form open at that field. True when they were saved.
   bool Execute();
 
   // The fields as they stand in the form.
@@ -55,6 +58,8 @@ private:
   QWidget* SrcpPage();
   QWidget* LogPage();
   QWidget* MiscPage();
+  // Closes only when every field is good.
+  void SaveClicked();
 
   const TSettings& FSettings;
   TSetupHooks FHooks;
@@ -67,6 +72,8 @@ private:
   QCheckBox* FLog;
   QCheckBox* FLearning;
   QLineEdit* FS88Modules;
+  // The edit box of each field that holds a value, by TSetupField.
+  std::array<QLineEdit*, 11> FEdits{};
 };
 
 }  // namespace tenvarra

@@ -17,6 +17,7 @@
 #include "serialport/PtyPort.h"
 #include "shell/StoreFile.h"
 #include "srcp/SRCPCommandClient.h"
+#include "srcp/SRCPInfoClient.h"
 
 namespace tenvarra {
 
@@ -142,6 +143,9 @@ bool TBridge::ProvidePort() {
   } catch (const std::exception& Error) {
     FDecoder.reset();
     FPortError = Error.what();
+    // Without a port no application can reach the layout: say so where it is seen.
+    WriteLog("No virtual serial port: " + FPortError);
+    FUI.ShowError("No virtual serial port: " + FPortError);
     return false;
   }
   WriteScreen("Providing " + FPortName);
@@ -212,7 +216,10 @@ TMoBaAdvancedLoco* TBridge::LearnLoco(int32_t Address) {
   loco->SetAddress(Address);
   loco->SetProtocol(protocol);
   TMoBaAdvancedLoco* learned = loco.get();
-  if (!FStore.LocoTable().AddLoco(loco)) FStrayLoco = std::move(loco);
+  if (FStore.LocoTable().AddLoco(loco))
+    FUI.TablesChanged();
+  else
+    FStrayLoco = std::move(loco);
   return learned;
 }
 
@@ -222,7 +229,7 @@ TMoBaAdvancedSolenoid* TBridge::LearnSolenoid(int32_t Address) {
     solenoid->SetAddress(Address);
     solenoid->SetProtocol(FSolLearnIndex == 0 ? &FStore.MotorolaSolenoidProtocol()
                                               : &FStore.NmraAccessoryProtocol());
-    FStore.SolenoidTable().AddSolenoid(solenoid);
+    if (FStore.SolenoidTable().AddSolenoid(solenoid)) FUI.TablesChanged();
   }
   return FStore.SolenoidTable().FindSolenoidByAddress(Address);
 }
@@ -273,7 +280,9 @@ void TBridge::Disconnectfromserver1Click() {
   StopReconnecting();
   if (FConnectTimer != 0) FLoop.StopTimer(FConnectTimer);
   FConnectTimer = 0;
+  FDisconnecting = true;
   Guarded([this] { FClient->Disconnect(); });
+  FDisconnecting = false;
   FLayout.ServerDisconnected();
   SetStatus(spServer, "");
   SetConnectEnabled(true);
@@ -282,10 +291,19 @@ void TBridge::Disconnectfromserver1Click() {
 void TBridge::SRCPCl1Disconnect() {
   // The window follows a connection the server ended, so the person can
   // connect again without disconnecting first.
+  if (!FDisconnecting) {
+    const std::string& reason = FClient->InfoClient().EndReason();
+    const std::string line =
+        "Connection to server lost: " + (reason.empty() ? std::string("the connection ended") : reason);
+    // While reconnecting, said once per outage, not at every attempt.
+    if (FWantServer)
+      ConnectionDown(line);
+    else
+      WriteLog(line);
+  }
   FLayout.ServerDisconnected();
   SetStatus(spServer, "");
   SetConnectEnabled(true);
-  ConnectionDown("Connection to server lost");
 }
 
 void TBridge::Exit1Click() {

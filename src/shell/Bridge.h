@@ -77,8 +77,8 @@ public:
   // ---- Start-up ----
   // Defaults, log file name, loco.dat, the client's host and port, the port.
   void FormCreate();
-  // Provides the port under a free COM name; false, and nothing shown, when
-  // it cannot (PortError says why).
+  // Provides the port under a free COM name; false when it cannot, said in
+  // the log and the error box (PortError says why).
   bool ProvidePort();
   int32_t FindFreeComNumber() const;
 
@@ -98,14 +98,14 @@ public:
   // Writes loco.dat; the setup dialogs call it after a change. An error is
   // shown, and false returned.
   bool SaveStoreFile();
-  // Uses this server for the run, whatever the settings say (--server, the
-  // simulated layout); the settings keep theirs for the next run.
-  void UseServer(const std::string& Host, int32_t Port);
   // The general setup's "&Save": takes the fields back, writes loco.dat and
   // hands host and port to the client. Raises EGeneralSetupError for the
-  // first bad field (the fields before it are taken over, nothing is written)
-  // and what the save raises.
+  // first bad field (nothing is taken over or written) and what the save raises.
   void GeneralSetupSave(const TGeneralSetupFields& Fields);
+  // Points the client at this server for the rest of the run (--server, the
+  // simulated layout), whatever the settings say; the general setup then
+  // still saves host and port for the next run.
+  void UseServerForRun(const std::string& Host, int32_t Port);
 
   // ---- Handlers of the client and the port ----
   void SRCPCl1CmdLog(const std::string& Text);
@@ -200,6 +200,8 @@ private:
   TLogFile FLogFile;
   bool FLogActive = false;
   int32_t FSolLearnIndex = 0;
+  // While the person's disconnect runs: the end it reports is no loss.
+  bool FDisconnecting = false;
   // A learned loco whose address the table already had: it serves the
   // command in hand and lives until the next one is learned.
   std::unique_ptr<TMoBaAdvancedLoco> FStrayLoco;
@@ -214,7 +216,7 @@ private:
   std::set<std::string> FMissingBuses;
   // The command session's last line sent, for its reply.
   std::string FLastSent;
-  // The server of the run (UseServer); empty: the settings'.
+  // The server of the run (UseServerForRun); empty: the settings'.
   std::string FServerHost;
   int32_t FServerPort = 0;
   // Reconnecting: armed by a connect with the option, disarmed by a disconnect.

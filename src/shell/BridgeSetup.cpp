@@ -1,4 +1,4 @@
-// The general setup's "&Save", shared by every front end.
+// The general setup's "&Save", shared by every front end, and the server a run keeps to.
 
 #include "client/Client.h"
 #include "shell/Bridge.h"
@@ -9,11 +9,11 @@ namespace tenvarra {
 void TBridge::GeneralSetupSave(const TGeneralSetupFields& Fields) {
   ApplyGeneralSetup(Fields, FStore.Settings);
   FStoreFile.Save(FStore);
-  // Taking effect at the next connection.
+  // Taking effect at the next connection, unless the run keeps to its server.
   AimClient();
 }
 
-void TBridge::UseServer(const std::string& Host, int32_t Port) {
+void TBridge::UseServerForRun(const std::string& Host, int32_t Port) {
   FServerHost = Host;
   FServerPort = Port;
   AimClient();

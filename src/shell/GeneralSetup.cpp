@@ -33,21 +33,36 @@ std::string RangeText(int32_t Min, int32_t Max) {
   return std::to_string(Min) + " .. " + std::to_string(Max);
 }
 
-// The field's text as an integer; a conversion error names the field.
-int32_t FieldInteger(TSetupField Field, std::string_view Text, bool Trim) {
-  try {
-    return Trim ? IntegerOfTrimmedText(Text) : IntegerOfText(Text);
-  } catch (const EConvertError& e) {
-    throw EGeneralSetupError(Field, e.what());
-  }
+std::string Named(TSetupField Field, const std::string& What) {
+  return std::string(SetupFieldLabel(Field)) + ": " + What;
 }
 
-int32_t FieldInRange(TSetupField Field, std::string_view Text, int32_t Min, int32_t Max) {
-  const int32_t value = FieldInteger(Field, Text, false);
-  if (value < Min || value > Max)
-    throw EGeneralSetupError(Field,
-                             std::to_string(value) + " is not within " + RangeText(Min, Max));
-  return value;
+struct TNumberRule {
+  TSetupField Field;
+  std::string TGeneralSetupFields::*Text;
+  int32_t Min;
+  int32_t Max;
+};
+
+// Every number field, in the order they are taken back.
+constexpr std::array<TNumberRule, 10> NumberRules{{
+    {TSetupField::Port, &TGeneralSetupFields::Port, 1, 65535},
+    {TSetupField::ActivationTime, &TGeneralSetupFields::ActivationTime, 0, INT32_MAX},
+    {TSetupField::MMGLBus, &TGeneralSetupFields::MMGLBus, 1, SetupBusMax},
+    {TSetupField::NMRAGLSBus, &TGeneralSetupFields::NMRAGLSBus, 1, SetupBusMax},
+    {TSetupField::NMRAGLLBus, &TGeneralSetupFields::NMRAGLLBus, 1, SetupBusMax},
+    {TSetupField::MMGABus, &TGeneralSetupFields::MMGABus, 1, SetupBusMax},
+    {TSetupField::NMRAGABus, &TGeneralSetupFields::NMRAGABus, 1, SetupBusMax},
+    {TSetupField::S88Bus, &TGeneralSetupFields::S88Bus, 1, SetupBusMax},
+    {TSetupField::PowerBus, &TGeneralSetupFields::PowerBus, 1, SetupBusMax},
+    // The feedback image has 31 modules.
+    {TSetupField::S88Modules, &TGeneralSetupFields::S88Modules, 0, 31},
+}};
+
+const TNumberRule* RuleOf(TSetupField Field) {
+  for (const TNumberRule& rule : NumberRules)
+    if (rule.Field == Field) return &rule;
+  return nullptr;
 }
 
 }  // namespace
@@ -68,9 +83,6 @@ const char* SetupFieldLabel(TSetupField Field) {
   }
   return "";
 }
-
-EGeneralSetupError::EGeneralSetupError(TSetupField Field, const std::string& What)
-    : std::runtime_error(std::string(SetupFieldLabel(Field)) + ": " + What), FField(Field) {}
 
 int32_t IntegerOfText(std::string_view Text) {
   std::string_view rest = Text;
@@ -102,9 +114,9 @@ TGeneralSetupFields GeneralSetupFields(const TSettings& Settings) {
   for (const TBusField& bus : BusFields) {
     const int32_t number = Settings.*bus.Bus;
     if (number < SetupBusMin || number > SetupBusMax)
-      throw EGeneralSetupError(bus.Field, "the bus number " + std::to_string(number) +
-                                              " is not within " +
-                                              RangeText(SetupBusMin, SetupBusMax));
+      throw EGeneralSetupError(bus.Field, Named(bus.Field, "the bus number " + std::to_string(number) +
+                                                              " is not within " +
+                                                              RangeText(SetupBusMin, SetupBusMax)));
     f.*bus.Text = std::to_string(number);
   }
   f.WriteLogFile = Settings.WriteLogFile;
@@ -114,20 +126,47 @@ TGeneralSetupFields GeneralSetupFields(const TSettings& Settings) {
   return f;
 }
 
+std::optional<std::string> CheckSetupField(TSetupField Field, std::string_view Text) {
+  if (Field == TSetupField::Host) {
+    for (const char c : Text)
+      if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+        return Named(Field, "a host name must not contain control characters");
+    return std::nullopt;
+  }
+  const TNumberRule& rule = *RuleOf(Field);
+  const std::string allowed = RangeText(rule.Min, rule.Max);
+  int32_t value = 0;
+  try {
+    value = IntegerOfTrimmedText(Text);
+  } catch (const EConvertError&) {
+    return Named(Field, Quoted(Text) + " is not a whole number within " + allowed);
+  }
+  if (value < rule.Min || value > rule.Max)
+    return Named(Field, std::to_string(value) + " is not within " + allowed);
+  return std::nullopt;
+}
+
+std::optional<TSetupFieldError> CheckGeneralSetup(const TGeneralSetupFields& Fields) {
+  if (auto message = CheckSetupField(TSetupField::Host, Fields.Host))
+    return TSetupFieldError{TSetupField::Host, *message};
+  for (const TNumberRule& rule : NumberRules)
+    if (auto message = CheckSetupField(rule.Field, Fields.*rule.Text))
+      return TSetupFieldError{rule.Field, *message};
+  return std::nullopt;
+}
+
 void ApplyGeneralSetup(const TGeneralSetupFields& Fields, TSettings& Settings) {
-  for (const char c : Fields.Host)
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
-      throw EGeneralSetupError(TSetupField::Host,
-                               "a host name must not contain control characters");
+  if (const auto error = CheckGeneralSetup(Fields)) throw EGeneralSetupError(error->Field, error->Message);
+  const auto value = [&Fields](TSetupField Field) {
+    return IntegerOfTrimmedText(Fields.*RuleOf(Field)->Text);
+  };
   Settings.Host = Fields.Host;
-  Settings.Port = FieldInteger(TSetupField::Port, Fields.Port, false);
-  Settings.ActivationTime = static_cast<uint32_t>(
-      FieldInRange(TSetupField::ActivationTime, Fields.ActivationTime, 0, INT32_MAX));
-  for (const TBusField& bus : BusFields)
-    Settings.*bus.Bus = FieldInRange(bus.Field, Fields.*bus.Text, SetupBusMin, SetupBusMax);
+  Settings.Port = value(TSetupField::Port);
+  Settings.ActivationTime = static_cast<uint32_t>(value(TSetupField::ActivationTime));
+  for (const TBusField& bus : BusFields) Settings.*bus.Bus = value(bus.Field);
   Settings.WriteLogFile = Fields.WriteLogFile;
   Settings.LearningMode = Fields.LearningMode;
-  Settings.S88Modules = FieldInteger(TSetupField::S88Modules, Fields.S88Modules, true);
+  Settings.S88Modules = value(TSetupField::S88Modules);
   Settings.SerialHandshake = Fields.SerialHandshake;
 }
 

@@ -4,6 +4,7 @@
 // widget so that every front end takes the values back by the same rules.
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -56,10 +57,11 @@ public:
   using std::runtime_error::runtime_error;
 };
 
-// A field the general setup refuses; the message names the field and its value.
+// A field the general setup refuses; the message names the field and what it allows.
 class EGeneralSetupError : public std::runtime_error {
 public:
-  EGeneralSetupError(TSetupField Field, const std::string& What);
+  EGeneralSetupError(TSetupField Field, const std::string& Message)
+      : std::runtime_error(Message), FField(Field) {}
   TSetupField Field() const { return FField; }
 
 private:
@@ -72,7 +74,8 @@ int32_t IntegerOfText(std::string_view Text);
 // The same after removing blanks at both ends.
 int32_t IntegerOfTrimmedText(std::string_view Text);
 
-// Bus numbers the setup edits with up-down buttons, whose position is 16 bits.
+// Bus numbers the setup edits with up-down buttons, whose position is 16 bits:
+// one outside this range keeps the setup from opening.
 inline constexpr int32_t SetupBusMin = -32768;
 inline constexpr int32_t SetupBusMax = 32767;
 
@@ -81,13 +84,22 @@ inline constexpr int32_t SetupBusMax = 32767;
 // does not open.
 TGeneralSetupFields GeneralSetupFields(const TSettings& Settings);
 
-// Takes the fields back in this order: Host, Port, ActivationTime, the seven
-// bus numbers, WriteLogFile, LearningMode, S88Modules, SerialHandshake. The
-// first field that is refused throws EGeneralSetupError; the fields before it
-// have been taken over, the rest keep their values. Refused: a host name with
-// control characters (it would break loco.dat's lines), a number text that is
-// not an integer, a negative activation time and a bus number outside
-// SetupBusMin .. SetupBusMax (the setup could not be opened again).
+// Checks the text of one field as the setup takes it back: none when it is
+// good, else a message that names the field and what it allows. Allowed: a
+// host name without control characters (they would break loco.dat's lines),
+// server port 1 .. 65535, activation time 0 and up, bus numbers 1 ..
+// SetupBusMax, S88 modules 0 .. 31 (blanks at both ends do not count).
+std::optional<std::string> CheckSetupField(TSetupField Field, std::string_view Text);
+
+struct TSetupFieldError {
+  TSetupField Field;
+  std::string Message;
+};
+// The first field that CheckSetupField refuses, in the order they are taken back.
+std::optional<TSetupFieldError> CheckGeneralSetup(const TGeneralSetupFields& Fields);
+
+// Takes every field back when each one is good; otherwise throws
+// EGeneralSetupError for the first bad field and changes nothing.
 void ApplyGeneralSetup(const TGeneralSetupFields& Fields, TSettings& Settings);
 
 }  // namespace tenvarra

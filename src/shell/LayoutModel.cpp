@@ -97,8 +97,8 @@ std::vector<TLocoRow> TLayoutModel::Locos() const {
   rows.reserve(FLocos.size());
   for (const auto& [key, row] : FLocos) {
     rows.push_back(row);
-    if (const TMoBaAdvancedLoco* known = FLocoTable.FindLocoByAddress(row.Address))
-      rows.back().Name = known->Description();
+    const TMoBaAdvancedLoco* known = FLocoTable.FindLocoByAddress(row.Address);
+    if (known && known->Protocol()) rows.back().Protocol = known->Protocol()->Name;
   }
   return rows;
 }

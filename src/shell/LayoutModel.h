@@ -31,8 +31,9 @@ class TS88Image;
 struct TLocoRow {
   int32_t Bus = 0;
   int32_t Address = 0;
-  // From the loco table; empty when the table has no loco at this address.
-  std::string Name;
+  // The name of the loco table's protocol for this address (loco.dat keeps
+  // it); empty when the table has no loco with a protocol here.
+  std::string Protocol;
   // Speed step Speed of MaxSpeed: the protocol's steps once the loco's
   // protocol is known, else the speed and maximum of the server's report.
   int32_t Speed = 0;

@@ -57,7 +57,7 @@ std::vector<std::string> LayoutStateLines(const TLayoutModel& Model, const std::
     std::string line = "loco bus " + std::to_string(loco.Bus) + " address " + std::to_string(loco.Address) +
                        ": speed " + SpeedText(loco) + ", " + DriveModeName(loco.Direction) + ", light " +
                        OnOffText(loco.Light) + ", functions " + FunctionsText(loco);
-    if (!loco.Name.empty()) line += ", \"" + loco.Name + "\"";
+    if (!loco.Protocol.empty()) line += ", protocol " + loco.Protocol;
     lines.push_back(std::move(line));
   }
   for (const TSolenoidRow& solenoid : Model.Solenoids())

@@ -41,6 +41,7 @@ void TSRCPInfoClient::Connect(int TimeoutMs) {
   // A connection lost but not yet reported leaves a reader to join first.
   if (!Connected()) Disconnect();
   JoinRetired();
+  FEndReason.clear();
   SetConnectionMode(cmInfo);
   TSRCPBaseClient::Connect(TimeoutMs);
   if (!Connected()) return;
@@ -119,13 +120,14 @@ void TSRCPInfoClient::ReaderEnded(uint64_t Serial, std::exception_ptr Reason) {
   // A Disconnect (or a new connection) has seen to this reader already.
   if (FReadThread == nullptr || Serial != FReaderSerial) return;
   // Said before the end is reported, so a user sees why the connection went.
+  FEndReason = "the reader failed";
   try {
     if (Reason) std::rethrow_exception(Reason);
   } catch (const std::exception& Error) {
-    DoLog(std::string("Err: ") + Error.what());
+    FEndReason = Error.what();
   } catch (...) {
-    DoLog("Err: the reader failed");
   }
+  DoLog("Err: " + FEndReason);
   Disconnect();
 }
 

@@ -61,6 +61,11 @@ public:
   // Parses Line and gives it to the listeners; what the reader hands over.
   void DispatchInfo(const std::string& Line);
 
+  // Why the reader ended on its own (the server closed the connection, a
+  // network error), set before the end is reported; empty after a Connect
+  // until then.
+  const std::string& EndReason() const { return FEndReason; }
+
 private:
   int FHandshakeTimeoutMs = 10000;
 
@@ -85,6 +90,7 @@ private:
   // Readers stopped from inside their own hand-over, still to be joined.
   std::vector<std::unique_ptr<TSRCPInfoReadThread>> FRetired;
   int FInHandOver = 0;
+  std::string FEndReason;
   // Calls queued from the reader's thread hold this weakly: a session
   // destroyed meanwhile is not called.
   std::shared_ptr<TSRCPInfoClient*> FSelf;

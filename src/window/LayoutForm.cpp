@@ -7,6 +7,7 @@
 #include <QSplitter>
 #include <QTableWidget>
 
+#include "dialogs/DialogSupport.h"
 #include "shell/Bridge.h"
 #include "shell/LayoutText.h"
 #include "window/FeedbackGrid.h"
@@ -14,8 +15,6 @@
 namespace tenvarra {
 
 namespace {
-
-QString Text(const std::string& Text) { return QString::fromStdString(Text); }
 
 QTableWidget* MakeTable(const char* Name, const QStringList& Headings, QWidget* Parent) {
   auto* table = new QTableWidget(0, static_cast<int>(Headings.size()), Parent);
@@ -71,7 +70,7 @@ TLayoutForm::TLayoutForm(TBridge& Bridge, QWidget* Parent)
   }
 
   auto* devices = new QSplitter(Qt::Horizontal);
-  tbLocos = MakeTable("tbLocos", {"Bus", "Address", "Name", "Speed", "Direction", "Light", "Functions"}, devices);
+  tbLocos = MakeTable("tbLocos", {"Bus", "Address", "Protocol", "Speed", "Direction", "Light", "Functions"}, devices);
   tbSolenoids = MakeTable("tbSolenoids", {"Bus", "Address", "Port", "Output"}, devices);
   devices->addWidget(Group(QStringLiteral("Locos"), tbLocos, devices));
   devices->addWidget(Group(QStringLiteral("Solenoids"), tbSolenoids, devices));
@@ -141,7 +140,7 @@ void TLayoutForm::FillLocos() {
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const TLocoRow& loco = rows[i];
     SetRow(*tbLocos, static_cast<int>(i),
-           {QString::number(loco.Bus), QString::number(loco.Address), Text(loco.Name), Text(SpeedText(loco)),
+           {QString::number(loco.Bus), QString::number(loco.Address), Text(loco.Protocol), Text(SpeedText(loco)),
             QString::fromLatin1(DriveModeName(loco.Direction)), QString::fromLatin1(OnOffText(loco.Light)),
             Text(FunctionsText(loco))});
   }

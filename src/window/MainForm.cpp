@@ -15,16 +15,9 @@
 #include "dialogs/LocoForm.h"
 #include "dialogs/SetupForm.h"
 #include "dialogs/SolForm.h"
-#include "dialogs/SolLearnForm.h"
 #include "window/LayoutForm.h"
 
 namespace tenvarra {
-
-namespace {
-
-QString Text(const std::string& Text) { return QString::fromStdString(Text); }
-
-}  // namespace
 
 TMainForm::TMainForm(TEventLoop& Loop, TMainThreadQueue& Queue, TBridgeOptions Options, QWidget* Parent)
     : QMainWindow(Parent) {
@@ -35,8 +28,10 @@ TMainForm::TMainForm(TEventLoop& Loop, TMainThreadQueue& Queue, TBridgeOptions O
   Memo1->setGeometry(80, 16, 289, 161);
   Memo1->setReadOnly(true);
   Memo1->setMaximumBlockCount(MaxLogLines);
+  // A vertical scroll bar only: long lines wrap.
   Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+  Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   setCentralWidget(client);
   BuildMenus();
   BuildStatusBar();
@@ -49,12 +44,12 @@ TMainForm::TMainForm(TEventLoop& Loop, TMainThreadQueue& Queue, TBridgeOptions O
   SetConnectEnabled(FBridge->ConnectEnabled());
 
   FSolForm = std::make_unique<TSolForm>(FBridge->Store(), this);
-  FLocoForm = std::make_unique<TLocoForm>(FBridge->Store(), this);
+  FLocoForm = std::make_unique<TLocoForm>(FBridge->LocoTable(), this);
   TSetupHooks hooks;
   hooks.Connected = [this] { return FBridge->SRCPCl1().Connected(); };
   hooks.Save = [this](const TGeneralSetupFields& Fields) { FBridge->GeneralSetupSave(Fields); };
   FSetupForm = std::make_unique<TSetupForm>(FBridge->Settings(), std::move(hooks), this);
-  FLearnForm = std::make_unique<TLearnForm>(this);
+  FLearnForm = std::make_unique<TLearnForm>(TLearnForm::lkLoco, this);
 }
 
 TMainForm::~TMainForm() {
@@ -117,11 +112,15 @@ void TMainForm::BuildStatusBar() {
   for (std::size_t i = 0; i < FPanels.size(); ++i) {
     FPanels[i] = new QLabel(bar);
     FPanels[i]->setObjectName(QStringLiteral("Panel%1").arg(i));
-    FPanels[i]->setFixedWidth(widths[i]);
     FPanels[i]->setFrameShape(QFrame::Panel);
     FPanels[i]->setFrameShadow(QFrame::Sunken);
-    bar->addWidget(FPanels[i]);
   }
+  FPanels[spPort]->setFixedWidth(widths[spPort]);
+  FPanels[spApplication]->setFixedWidth(widths[spApplication]);
+  // 50 pixels show a few letters of "Conncected to Server": the last panel
+  // takes the rest of the bar instead.
+  FPanels[spServer]->setMinimumWidth(widths[spServer]);
+  for (QLabel* panel : FPanels) bar->addWidget(panel, panel == FPanels[spServer] ? 1 : 0);
 }
 
 // ---- Menu handlers ----
@@ -181,11 +180,19 @@ void TMainForm::SetLogChecked(bool Checked) { Logenabled1->setChecked(Checked); 
 void TMainForm::SetConnectEnabled(bool Enabled) { Connecttoserver1->setEnabled(Enabled); }
 
 std::optional<int32_t> TMainForm::AskLocoProtocol(int32_t Address) {
-  return FLearnForm->AskLocoProtocol(Address);
+  return FLearnForm->Ask(Address);
 }
 
 bool TMainForm::AskSolenoidProtocol(int32_t Address, int32_t& SolLearnIndex) {
-  return TSolLearnForm::AskSolenoidProtocol(Address, SolLearnIndex, this);
+  // Made for each question, so that it starts without a choice.
+  TLearnForm form(TLearnForm::lkSolenoid, this);
+  form.OnChoice = [&SolLearnIndex](int32_t Item) { SolLearnIndex = Item; };
+  return form.Ask(Address).has_value();
+}
+
+void TMainForm::TablesChanged() {
+  FLocoForm->TableChanged();
+  FSolForm->TableChanged();
 }
 
 void TMainForm::Close() { close(); }

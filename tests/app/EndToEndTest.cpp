@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <signal.h>
 #include <string>
 #include <vector>
@@ -112,8 +113,8 @@ TEST_F(TEndToEndTest, SerialCommandsReachTheLayoutAndTheCloseQueryGuardsTheExit)
   EXPECT_EQ(Strings(first.base() - 1, out.end()),
             (Strings{"port: COM1 held by the application", "server: connected",
                      "power: bus 1 on, bus 2 off, bus 3 off, bus 4 off, bus 5 off, bus 6 off, bus 7 off, bus 8 off",
-                     "loco bus 2 address 7: speed 5/14, Forward, light off, functions -",
-                     "loco bus 1 address 12: speed 5/14, Forward, light on, functions -",
+                     "loco bus 2 address 7: speed 5/14, Forward, light off, functions -, protocol Extended NMRA 1 (N1a)",
+                     "loco bus 1 address 12: speed 5/14, Forward, light on, functions -, protocol New Motorola (M2)",
                      "solenoid bus 5 address 7: port 0 off", "feedback: 1:1 1:16 2:1"}));
 
   // Exit saves loco.dat, then the close query refuses twice.
@@ -323,10 +324,23 @@ TEST_F(TEndToEndTest, WithReconnectTheBridgeFollowsTheServerBackAndOtherPrograms
   TTenvarraProcess refused(TENVARRA_PROGRAM, {"--command", "frob", "--port-dir", Ports.Path(), "--port", "COM1"});
   EXPECT_EQ(refused.WaitExit(), 1);
   EXPECT_EQ(Count(refused.Err(), "unknown command: frob *"), 1);
+  // Set up without a window: a bad value changes nothing, a good one is saved.
+  const auto command = [&](const std::string& Text) {
+    auto sent = std::make_unique<TTenvarraProcess>(TENVARRA_PROGRAM, Strings{"--command", Text, "--port-dir", Ports.Path()});
+    sent->WaitExit();
+    return sent;
+  };
+  EXPECT_EQ(command("set port 70000")->Err(), Strings{"Port: 70000 is not within 1 .. 65535"});
+  EXPECT_EQ(Data.Read("loco.dat").rfind("localhost\r\n1\r\n", 0), 0u);
+  EXPECT_EQ(command("set port 12346")->WaitExit(), 0);
+  EXPECT_EQ(Data.Read("loco.dat").rfind("localhost\r\n12346\r\n", 0), 0u);
+  EXPECT_EQ(command("loco add 30 N1a")->WaitExit(), 0);
+  EXPECT_EQ(command("loco delete 12")->WaitExit(), 0);
+  EXPECT_EQ(command("locos")->Out(), Strings{"30 Extended NMRA 1 (N1a)"});
 
   Sim->Stop();
-  ASSERT_TRUE(program.WaitOut("Connection to server lost; connecting again"));
-  ASSERT_TRUE(app.Write({5, 12}));  // no server: dropped, and counted
+  ASSERT_TRUE(program.WaitOut("Connection to server lost: *"));
+  ASSERT_TRUE(app.Write({5, 30}));  // no server: dropped, and counted
   ASSERT_TRUE(program.WaitOut("Not connected to the server: 1 serial command(s) dropped"));
   TSimOptions options;
   options.Port = port;
@@ -334,8 +348,8 @@ TEST_F(TEndToEndTest, WithReconnectTheBridgeFollowsTheServerBackAndOtherPrograms
   Sim->Start();
   ASSERT_TRUE(program.WaitOut("Connection to server is back"));
   ASSERT_TRUE(program.WaitErr("status: 2 Conncected to Server"));
-  ASSERT_TRUE(app.Write({5, 12}));
-  ASSERT_TRUE(program.WaitOut("Command: Snd: INIT 1 GL 12 M 2 14 5"));
+  ASSERT_TRUE(app.Write({5, 30}));
+  ASSERT_TRUE(program.WaitOut("Command: Snd: INIT 2 GL 30 N 1 14 5"));
   EXPECT_EQ(program.Terminate(), 0);
 }
 

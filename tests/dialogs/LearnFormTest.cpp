@@ -4,7 +4,6 @@
 
 #include "dialogs/DialogTest.h"
 #include "dialogs/LearnForm.h"
-#include "dialogs/SolLearnForm.h"
 
 namespace tenvarra {
 namespace {
@@ -29,11 +28,11 @@ std::optional<int32_t> AskLoco(TLearnForm& Form, int32_t Address,
     EXPECT_EQ(LabelText(Form, "lbAddress"), QString::number(Address));
     Answer();
   });
-  return Form.AskLocoProtocol(Address);
+  return Form.Ask(Address);
 }
 
 TEST(LearnFormTest, LocoChoiceIsKeptFromOneQuestionToTheNext) {
-  TLearnForm form;
+  TLearnForm form(TLearnForm::lkLoco);
   auto& list = Child<QComboBox>(form, "cbGLs");
   ASSERT_EQ(list.count(), 11);
 
@@ -62,30 +61,27 @@ TEST(LearnFormTest, LocoChoiceIsKeptFromOneQuestionToTheNext) {
   EXPECT_EQ(AskLoco(form, 7, [&] { Click(form, "buOK"); }), 0);
 }
 
-bool AskSolenoid(int32_t Address, int32_t& SolLearnIndex, const std::function<void(QWidget&)>& Answer) {
-  TModalAnswer answer([&](QWidget& Window) {
-    ExpectShownForAnAnswer(Window);
-    EXPECT_EQ(LabelText(Window, "lbAddress"), QString::number(Address));
-    // Every window starts without a choice.
-    EXPECT_EQ(Child<QComboBox>(Window, "cbProtocol").currentIndex(), -1);
-    Answer(Window);
-  });
-  return TSolLearnForm::AskSolenoidProtocol(Address, SolLearnIndex);
-}
-
-// A choice saved through the window: MainFormTest's learning test.
-TEST(LearnFormTest, SolenoidChoiceIsStoredAtOnceAndOutlivesTheWindow) {
-  int32_t index = 0;
-  // Untouched, the first window gives Motorola.
-  EXPECT_TRUE(AskSolenoid(200, index, [](QWidget& w) { Click(w, "buSave"); }));
-  EXPECT_EQ(index, 0);
-  // A change stays even when the window is cancelled.
-  EXPECT_FALSE(AskSolenoid(202, index, [&](QWidget& w) {
-    Choose(Child<QComboBox>(w, "cbProtocol"), 1);
-    EXPECT_EQ(index, 1);
-    Click(w, "buCancel");
-  }));
-  EXPECT_EQ(index, 1);
+// A solenoid form starts without a choice, and "Save" without one is the
+// caller's (MainFormTest learns through the window).
+TEST(LearnFormTest, SolenoidChoiceIsToldAtOnceAndSaveNeedsNone) {
+  std::vector<int32_t> told;
+  for (const bool save : {true, false}) {
+    TLearnForm form(TLearnForm::lkSolenoid);
+    form.OnChoice = [&told](int32_t Item) { told.push_back(Item); };
+    auto& list = Child<QComboBox>(form, "cbGAs");
+    TModalAnswer answer([&](QWidget& Window) {
+      ExpectShownForAnAnswer(Window);
+      EXPECT_EQ(list.currentIndex(), -1);
+      if (save) {
+        Click(form, "buOK");
+        return;
+      }
+      Choose(list, 1);
+      Click(form, "buCancel");
+    });
+    EXPECT_EQ(form.Ask(200), save ? std::optional<int32_t>(-1) : std::nullopt);
+  }
+  EXPECT_EQ(told, std::vector<int32_t>{1});
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include "dialogs/Screenshot.h"
 #include "dialogs/SetupForm.h"
 #include "dialogs/SolForm.h"
-#include "dialogs/SolLearnForm.h"
 #include "shell/DeviceStore.h"
 
 namespace tenvarra {
@@ -32,7 +31,7 @@ TEST_F(ScreenshotTest, SetupDialogs) {
   solenoid->SetAddress(7);
   ASSERT_TRUE(FStore.SolenoidTable().AddSolenoid(solenoid));
 
-  TLocoForm loco(FStore);
+  TLocoForm loco(FStore.LocoTable());
   loco.show();
   Shoot(loco, "loco-setup");
   TSolForm solenoids(FStore);
@@ -52,20 +51,15 @@ TEST_F(ScreenshotTest, SetupDialogs) {
 }
 
 TEST_F(ScreenshotTest, LearningDialogs) {
-  TLearnForm learn;
-  {
+  for (const auto& [kind, name, address] :
+       {std::tuple{TLearnForm::lkLoco, "learn-loco", 90}, {TLearnForm::lkSolenoid, "learn-solenoid", 200}}) {
+    TLearnForm learn(kind);
     TModalAnswer answer([&](QWidget& Window) {
-      Shoot(Window, "learn-loco");
+      Shoot(Window, name);
       Click(Window, "buCancel");
     });
-    learn.AskLocoProtocol(90);
+    learn.Ask(address);
   }
-  int32_t index = 0;
-  TModalAnswer answer([&](QWidget& Window) {
-    Shoot(Window, "learn-solenoid");
-    Click(Window, "buCancel");
-  });
-  TSolLearnForm::AskSolenoidProtocol(200, index);
 }
 
 }  // namespace

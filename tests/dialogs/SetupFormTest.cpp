@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QTabWidget>
 #include <QToolButton>
-#include <optional>
 
 #include "dialogs/DialogTest.h"
 
@@ -51,16 +50,29 @@ TEST_F(SetupFormTest, SaveTakesWhatTheControlsShow) {
   EXPECT_TRUE(FSettings.LearningMode);
 }
 
-TEST_F(SetupFormTest, AFieldTheSaveRefusesIsShownInAnErrorBoxAfterTheFormCloses) {
-  std::optional<TBoxAnswer> error;  // comes once the form has closed
-  EXPECT_FALSE(Execute([&] {
+TEST_F(SetupFormTest, ABadFieldKeepsTheFormOpenAtThatFieldWithEveryEdit) {
+  const auto refused = [this](const char* Name, int Page) {
+    TBoxAnswer error;
+    Click(FForm, "buSave");
+    EXPECT_EQ(error.Box.Icon, QMessageBox::Critical);
+    EXPECT_TRUE(FForm.isVisible());
+    EXPECT_EQ(Child<QTabWidget>(FForm, "PG1").currentIndex(), Page);
+    EXPECT_EQ(Edit(Name).selectedText(), Edit(Name).text());
+    return error.Box.Text;
+  };
+  EXPECT_TRUE(Execute([&] {
+    Type(Edit("edServer"), QStringLiteral("other"));
     Type(Edit("edPort"), QStringLiteral("43a3"));
-    error.emplace();
+    Type(Edit("edS88Modules"), QStringLiteral("32"));
+    Child<QTabWidget>(FForm, "PG1").setCurrentIndex(2);
+    EXPECT_EQ(refused("edPort", 0), "Port: '43a3' is not a whole number within 1 .. 65535");
+    Type(Edit("edPort"), QStringLiteral("4303"));
+    EXPECT_EQ(refused("edS88Modules", 3), "Number of S88 modules: 32 is not within 0 .. 31");
+    Type(Edit("edS88Modules"), QStringLiteral("31"));
     Click(FForm, "buSave");
   }));
-  ASSERT_TRUE(error);
-  EXPECT_EQ(error->Box.Icon, QMessageBox::Critical);
-  EXPECT_TRUE(error->Box.Text.contains("'43a3'")) << error->Box.Text.toStdString();
+  EXPECT_EQ(FSettings.Host + ":" + std::to_string(FSettings.Port), "other:4303");
+  EXPECT_EQ(FSettings.S88Modules, 31);
 }
 
 TEST_F(SetupFormTest, CancelChangesNothingAndTheNextOpeningRefills) {

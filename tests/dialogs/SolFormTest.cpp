@@ -19,15 +19,6 @@ protected:
     solenoid->SetAddress(Address);
     ASSERT_TRUE(FStore.SolenoidTable().AddSolenoid(solenoid));
   }
-  // Address and protocol name of every solenoid, in table order.
-  std::vector<std::string> Table() const {
-    std::vector<std::string> out;
-    const TSolenoidTable& t = FStore.SolenoidTable();
-    for (int32_t i = 0; i < t.SolenoidCount(); ++i)
-      out.push_back(std::to_string(t.SolenoidAt(i)->Address()) + " " +
-                    t.SolenoidAt(i)->Protocol()->Name);
-    return out;
-  }
   QLineEdit& Address() { return Child<QLineEdit>(FForm, "EdAddress"); }
   QComboBox& Protocol() { return Child<QComboBox>(FForm, "cbProto"); }
   void ClickUp(int Times) {
@@ -38,27 +29,6 @@ protected:
   TDeviceStore FStore;
   TSolForm FForm{FStore};
 };
-
-TEST_F(SolFormTest, NewSolenoidsTakeTheChosenProtocolsLimits) {
-  FForm.show();
-  EXPECT_EQ(LabelText(FForm, "lbNr"), "1/ 0");
-  Click(FForm, "BuSave");
-  const struct {
-    int Item;
-    const char* Typed;
-  } cases[] = {{1, "5000"}, {0, "300"}, {1, " 17 "}};
-  for (const auto& c : cases) {
-    Click(FForm, "CreateButton");
-    Choose(Protocol(), c.Item);
-    Type(Address(), QString::fromLatin1(c.Typed));
-    Click(FForm, "BuSave");
-  }
-  EXPECT_EQ(Table(), (std::vector<std::string>{"1 Motorola Solenoid", "4096 NMRA Accessory",
-                                               "256 Motorola Solenoid", "17 NMRA Accessory"}));
-  // The last one saved is shown with its protocol's item.
-  EXPECT_EQ(LabelText(FForm, "lbNr"), "4/ 4");
-  EXPECT_EQ(Protocol().currentIndex(), 1);
-}
 
 TEST_F(SolFormTest, UpDownReachesTheChosenProtocolsHighestAddress) {
   FForm.show();
@@ -77,7 +47,7 @@ TEST_F(SolFormTest, UpDownReachesTheChosenProtocolsHighestAddress) {
   EXPECT_EQ(Address().text(), "255");
 }
 
-// Browsing and deleting are the device form's, proven in LocoFormTest.
+// Saving, browsing and deleting are the device editor's (DeviceEditorTest).
 TEST_F(SolFormTest, ShowsEachSolenoidsProtocol) {
   AddSolenoid(3, false);
   AddSolenoid(700, true);

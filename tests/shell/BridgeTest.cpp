@@ -78,6 +78,15 @@ TEST_F(TBridgeTest, StartUpProvidesAFreePortUnlessTheStoreFileCannotBeRead) {
   EXPECT_EQ(broken->Port(), nullptr);
   EXPECT_EQ(broken->StatusText(spPort), "");
   EXPECT_TRUE(brokenUI.Log.empty());
+
+  // A port that cannot be made is said in the error box and the log.
+  TTestBridgeUI portlessUI;
+  Data.Write("loco.dat", "");
+  TBridge portless(Loop, Queue, portlessUI, {Data.Path(), Data.File("loco.dat"), WaitMs});
+  EXPECT_FALSE(portless.ProvidePort());
+  ASSERT_EQ(portlessUI.Messages.size(), 1u);
+  EXPECT_EQ(portlessUI.Log, std::vector<std::string>{portlessUI.Messages[0]});
+  EXPECT_EQ(portlessUI.Messages[0].rfind("No virtual serial port: ", 0), 0u) << portlessUI.Messages[0];
 }
 
 // A data directory that is gone: the log file is reported once, and a failed
@@ -108,19 +117,25 @@ TEST_F(TBridgeTest, LogLinesGoToTheRunsFileAndAMissingDataDirectoryIsReportedAnd
   EXPECT_EQ(lostUI.Messages.size(), 2u);
 }
 
-TEST_F(TBridgeTest, TheGeneralSetupsSaveAimsTheClientOnlyWhenEveryFieldIsGood) {
+TEST_F(TBridgeTest, TheGeneralSetupsSaveAimsTheClientOnlyWhenEveryFieldIsGoodAndNotOffTheSimulatedLayout) {
   TTestBridgeUI ui;
   auto bridge = MakeBridge(ui);
   TGeneralSetupFields fields = GeneralSetupFields(bridge->Settings());
   fields.Host = "other.local";
   fields.Port = "43o3";
   EXPECT_THROW(bridge->GeneralSetupSave(fields), EGeneralSetupError);
-  EXPECT_EQ(bridge->Settings().Host, "other.local");  // taken before the bad field
-  EXPECT_EQ(bridge->SRCPCl1().Host(), "localhost");
+  EXPECT_EQ(bridge->Settings().Host, "localhost");
   EXPECT_FALSE(Data.Exists("loco.dat"));
   fields.Port = "4303";  // the host reaching the client is MainFormTest's
   bridge->GeneralSetupSave(fields);
   EXPECT_EQ(bridge->SRCPCl1().Port(), 4303);
+
+  // A run on the simulated layout stays on it; loco.dat keeps what was set.
+  bridge->UseServerForRun("127.0.0.1", 4400);
+  fields.Port = "4304";
+  bridge->GeneralSetupSave(fields);
+  EXPECT_EQ(bridge->SRCPCl1().Host() + ":" + std::to_string(bridge->SRCPCl1().Port()), "127.0.0.1:4400");
+  EXPECT_EQ(Data.Read("loco.dat").substr(0, 19), "other.local\r\n4304\r\n");
 }
 
 // The server announces buses 1 and 3 only: list positions 0 and 1.

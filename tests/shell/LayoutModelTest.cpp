@@ -24,8 +24,8 @@ class TLayoutModelTest : public ::testing::Test {
 protected:
   TLayoutModelTest() {
     auto known = std::make_unique<TMoBaAdvancedLoco>();
+    known->SetProtocol(DialogProtocols()[1]);
     known->SetAddress(12);
-    known->SetDescription("BR 212");
     Table.AddLoco(known);
     Model.OnChange = [this](unsigned Parts) { Changes.push_back(Parts); };
   }
@@ -78,15 +78,15 @@ TEST_F(TLayoutModelTest, LocoAndSolenoidReportsBecomeRowsSortedByAddress) {
                          "server: not connected",
                          "power: not reported",
                          "loco bus 3 address 7: speed 36/100, Forward, light off, functions -",
-                         "loco bus 1 address 12: speed 5/14, Backwards, light on, functions 1 3, \"BR 212\"",
-                         "loco bus 2 address 12: speed 0/14, Forward, light off, functions -, \"BR 212\"",
+                         "loco bus 1 address 12: speed 5/14, Backwards, light on, functions 1 3, protocol New Motorola (M2)",
+                         "loco bus 2 address 12: speed 0/14, Forward, light off, functions -, protocol New Motorola (M2)",
                          "solenoid bus 6 address 3: port 0 off",
                          "solenoid bus 5 address 9: port 0 on",
                          "feedback: none",
                      }));
-  // The name follows the table when the rows are asked for again.
-  Table.FindLocoByAddress(12)->SetDescription("renamed");
-  EXPECT_EQ(Model.Locos()[1].Name, "renamed");
+  // The protocol follows the table when the rows are asked for again.
+  Table.FindLocoByAddress(12)->SetProtocol(DialogProtocols()[2]);
+  EXPECT_EQ(Model.Locos()[1].Protocol, "Extended Motorola 1 (M3)");
 
   Model.LocoTerminated(fast);
   Model.SolenoidTerminated(*Solenoid(6, 3, 0, 0));

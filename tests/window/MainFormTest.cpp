@@ -131,13 +131,24 @@ TEST_F(TMainFormTest, ShowsTheBridgeInItsFixedWindow) {
 TEST_F(TMainFormTest, MenuAndPanelsFollowTheServerConnection) {
   ASSERT_TRUE(Connect());
   EXPECT_EQ(Panel(2), "Conncected to Server");
+  const auto& panel2 = Child<QLabel>(*FForm, "Panel2");
+  EXPECT_GE(panel2.contentsRect().width(), panel2.fontMetrics().horizontalAdvance(panel2.text()));
 
   Item("Disconnectfromserver1").trigger();
   EXPECT_EQ(Panel(2), "");
   EXPECT_TRUE(Item("Connecttoserver1").isEnabled());
 
-  // Nobody listens (a server that goes away: EndToEndTest): the error box, and the window goes on.
+  // The server going away is always logged, with "Log enabled" off too; the
+  // person's own disconnect is not.
+  ASSERT_TRUE(Connect());
   FSim->Stop();
+  ASSERT_TRUE(WaitFor([this] { return Item("Connecttoserver1").isEnabled(); }));
+  EXPECT_EQ(Panel(2), "");
+  const QStringList lost = Memo().toPlainText().split(QLatin1Char('\n')).filter(QStringLiteral("Connection to server lost"));
+  ASSERT_EQ(lost.size(), 1) << Memo().toPlainText().toStdString();
+  EXPECT_TRUE(lost[0].startsWith("Connection to server lost: connection closed by ")) << lost[0].toStdString();
+
+  // Nobody listens now: the error box, and the window goes on.
   {
     TBoxAnswer refused;
     Item("Connecttoserver1").trigger();
@@ -181,26 +192,41 @@ TEST_F(TMainFormTest, ClosesOnlyWhenDisconnectedAndThePortIsFreeAndOnlyExitSaves
   EXPECT_TRUE(FData.Exists("loco.dat"));
 }
 
+// A loco learned while "Loco setup" edits a new entry: the entry's save
+// must not replace the learned loco.
 TEST_F(TMainFormTest, UnknownAddressesAreLearnedThroughTheWindowsDialogs) {
   Bridge().Settings().LearningMode = true;
   ASSERT_TRUE(Connect());
   TComClient app(FPorts.File("COM1"));
   ASSERT_TRUE(app.Opened());
   {
-    TModalAnswer answer([](QWidget& Window) {
-      EXPECT_EQ(LabelText(Window, "lbAddress"), "7");
-      Choose(Child<QComboBox>(Window, "cbGLs"), 6);
-      Click(Window, "buOK");
+    TModalAnswer setup([&](QWidget& Setup) {
+      Click(Setup, "CreateButton");
+      {
+        TModalAnswer learn([](QWidget& Window) {
+          EXPECT_EQ(LabelText(Window, "lbAddress"), "7");
+          Choose(Child<QComboBox>(Window, "cbGLs"), 6);
+          Click(Window, "buOK");
+        });
+        ASSERT_TRUE(app.Write({5, 7}));
+        ASSERT_TRUE(WaitFor([this] { return Bridge().LocoTable().FindLocoByAddress(7) != nullptr; }));
+      }
+      EXPECT_EQ(LabelText(Setup, "lbNr"), "2/ 1");
+      Type(Child<QLineEdit>(Setup, "EdAddress"), "12");
+      Click(Setup, "BuSave");
+      Click(Setup, "BuExit");
     });
-    ASSERT_TRUE(app.Write({5, 7}));
-    ASSERT_TRUE(WaitFor([this] { return Bridge().LocoTable().FindLocoByAddress(7) != nullptr; }));
+    Item("Setup1").trigger();
   }
   EXPECT_EQ(Bridge().LocoTable().FindLocoByAddress(7)->Protocol(), DialogProtocols()[6]);
+  const std::string saved = FData.Read("loco.dat");
+  EXPECT_NE(saved.find("\r\n7\r\n"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("\r\n12\r\n"), std::string::npos) << saved;
   {
     TModalAnswer answer([](QWidget& Window) {
       EXPECT_EQ(LabelText(Window, "lbAddress"), "9");
-      Choose(Child<QComboBox>(Window, "cbProtocol"), 1);
-      Click(Window, "buSave");
+      Choose(Child<QComboBox>(Window, "cbGAs"), 1);
+      Click(Window, "buOK");
     });
     ASSERT_TRUE(app.Write({33, 9}));
     ASSERT_TRUE(WaitFor([this] { return Bridge().SolenoidTable().FindSolenoidByAddress(9) != nullptr; }));
@@ -255,11 +281,10 @@ TEST_F(TMainFormTest, Screenshot) {
 // The layout view over the same bridge: a loco driven from the serial side,
 // a solenoid switched, contacts set on the layout and set by clicking cells.
 TEST_F(TMainFormTest, LayoutViewShowsWhatTheBridgeSeesAndItsCellsSetContacts) {
-  for (const auto& [address, name] : {std::pair{12, "BR 212"}, std::pair{3, "V 100"}, std::pair{24, ""}}) {
+  for (const auto& [address, entry] : {std::pair{12, 1}, std::pair{3, 3}, std::pair{24, 1}}) {
     auto loco = std::make_unique<TMoBaAdvancedLoco>();
-    loco->SetProtocol(DialogProtocols()[1]);  // Motorola, 14 steps
+    loco->SetProtocol(DialogProtocols()[entry]);  // Motorola, 14 steps
     loco->SetAddress(address);
-    loco->SetDescription(name);
     ASSERT_TRUE(Bridge().LocoTable().AddLoco(loco));
   }
   for (const int32_t address : {7, 8}) {
@@ -287,7 +312,7 @@ TEST_F(TMainFormTest, LayoutViewShowsWhatTheBridgeSeesAndItsCellsSetContacts) {
   ASSERT_TRUE(WaitFor([&] { return locos.rowCount() == 1 && cell(locos, 0, 3) == "5/14"; }));
   QStringList row;
   for (int column = 0; column < locos.columnCount(); ++column) row << cell(locos, 0, column);
-  EXPECT_EQ(row.join(QLatin1Char('|')), "1|12|BR 212|5/14|Forward|on|-");
+  EXPECT_EQ(row.join(QLatin1Char('|')), "1|12|New Motorola (M2)|5/14|Forward|on|-");
   auto& solenoids = Child<QTableWidget>(*view, "tbSolenoids");
   ASSERT_TRUE(WaitFor([&] { return solenoids.rowCount() == 1 && cell(solenoids, 0, 1) == "7"; }));
   ASSERT_TRUE(WaitFor([&] { return label("lbPower").startsWith("Power: bus 1 on, bus 2 off"); }));
@@ -313,7 +338,7 @@ TEST_F(TMainFormTest, LayoutViewShowsWhatTheBridgeSeesAndItsCellsSetContacts) {
   ASSERT_TRUE(app.Write({10, 24, 3, 3, 34, 8, 69, 12}));  // and functions 1 and 3 of loco 12
   for (const int32_t contact : {5, 6, 40, 41, 42, 130}) ASSERT_TRUE(FSim->SetContact(contact, 1));
   ASSERT_TRUE(WaitFor([&] { return cell(locos, 1, 6) == "1 3" && solenoids.rowCount() == 2 && lit(9, 2); }));
-  EXPECT_EQ(cell(locos, 0, 2) + cell(locos, 1, 2) + cell(locos, 2, 1), "V 100BR 21224");
+  EXPECT_EQ(cell(locos, 0, 2) + "|" + cell(locos, 2, 1), "Extended Motorola 2 (M4)|24");
   TScreenshots().Shoot(*view, "layout-view");
 
   // Closing the view unticks its item; the item opens it again, and the

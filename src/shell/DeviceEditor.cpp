@@ -1,0 +1,78 @@
+#include "shell/DeviceEditor.h"
+
+#include "shell/GeneralSetup.h"
+
+namespace tenvarra {
+
+void TDeviceEditor::Open() { MakeCurrent(0); }
+
+void TDeviceEditor::MakeCurrent(int32_t Index) { FCurrent = FTable.At(Index); }
+
+int32_t TDeviceEditor::CurrentIndex() const {
+  if (!FCurrent) return -1;
+  for (int32_t i = 0; i < FTable.Count(); ++i)
+    if (FTable.At(i) == FCurrent) return i;
+  return -1;
+}
+
+int32_t TDeviceEditor::Number() const {
+  const int32_t index = CurrentIndex();
+  return index < 0 ? Count() + 1 : index + 1;
+}
+
+int32_t TDeviceEditor::CurrentItem() const {
+  const int32_t index = CurrentIndex();
+  return index < 0 ? -1 : FTable.ItemOf(index);
+}
+
+bool TDeviceEditor::CanGoForward() const {
+  const int32_t index = CurrentIndex();
+  return index >= 0 && index + 1 < Count();
+}
+
+void TDeviceEditor::Previous() {
+  if (CanGoBack()) MakeCurrent(CurrentIndex() - 1);
+}
+
+void TDeviceEditor::Next() {
+  if (CanGoForward()) MakeCurrent(CurrentIndex() + 1);
+}
+
+bool TDeviceEditor::Select(int32_t Address) {
+  const TMoBaBaseDevice* record = FTable.Find(Address);
+  if (record) FCurrent = record;
+  return record != nullptr;
+}
+
+void TDeviceEditor::New() { FCurrent = nullptr; }
+
+TSaveOutcome TDeviceEditor::Save(int32_t Item, std::string_view AddressText) {
+  if (Item < 0 || Item >= FTable.ItemCount()) return {TSaveResult::srNoProtocol, NoProtocolText};
+  int32_t address = 0;
+  try {
+    address = IntegerOfTrimmedText(AddressText);
+  } catch (const EConvertError& e) {
+    return {TSaveResult::srBadAddress, e.what()};
+  }
+  // A new protocol may lower the current record's own address onto another's.
+  const int32_t index = CurrentIndex();
+  const TMoBaBaseDevice* holder = FTable.Find(FTable.RuledAddress(Item, address));
+  if (holder && (index < 0 || holder != FTable.At(index)))
+    return {TSaveResult::srAddressInUse, AddressInUseText};
+  if (index >= 0) FTable.RemoveAt(index);
+  if (!FTable.Append(Item, address)) return {TSaveResult::srAddressInUse, AddressInUseText};
+  MakeCurrent(Count() - 1);
+  return {};
+}
+
+void TDeviceEditor::Delete() {
+  const int32_t index = CurrentIndex();
+  if (index < 0) return;
+  FTable.RemoveAt(index);
+  if (index == 0)
+    New();
+  else
+    MakeCurrent(index - 1);
+}
+
+}  // namespace tenvarra
