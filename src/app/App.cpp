@@ -53,13 +53,15 @@ bool ServerAnswers(int Port) {
   }
 }
 
-// SIGINT and SIGTERM as a descriptor the loop watches. Blocked before any
-// thread starts, so every thread inherits the mask and none is interrupted.
+// SIGINT, SIGTERM and SIGHUP (the terminal or the ssh connection went away)
+// as a descriptor the loop watches. Blocked before any thread starts, so
+// every thread inherits the mask and none is interrupted.
 TUniqueFd StopSignals() {
   sigset_t stop;
   sigemptyset(&stop);
   sigaddset(&stop, SIGINT);
   sigaddset(&stop, SIGTERM);
+  sigaddset(&stop, SIGHUP);
   pthread_sigmask(SIG_BLOCK, &stop, nullptr);
   ::signal(SIGPIPE, SIG_IGN);
   return TUniqueFd(::signalfd(-1, &stop, SFD_CLOEXEC | SFD_NONBLOCK));
@@ -68,7 +70,7 @@ TUniqueFd StopSignals() {
 // Starts the simulated layout unless a server already answers on its port,
 // and points the client at it.
 std::unique_ptr<TSimServer> Simulate(const TAppOptions& Options, TBridge& Bridge, TBridgeUI& UI) {
-  const int port = Options.SimulatePort.value_or(Bridge.Settings().Port);
+  int port = Options.SimulatePort.value_or(Bridge.Settings().Port);
   std::unique_ptr<TSimServer> server;
   if (ServerAnswers(port)) {
     Note("simulate: a server already answers on " + std::string(SimulatorHost) + ":" +
@@ -80,6 +82,8 @@ std::unique_ptr<TSimServer> Simulate(const TAppOptions& Options, TBridge& Bridge
     server = std::make_unique<TSimServer>(options);
     try {
       server->Start();
+      // Port 0 in the settings lets the system choose one.
+      port = server->Port();
       Note("simulate: simulated layout on " + server->Endpoint());
     } catch (const std::exception& Error) {
       UI.ShowError(Error.what());
@@ -126,16 +130,23 @@ TBridgeOptions BridgeOptions(const TAppOptions& Options, const TDataDirChoice& D
   return options;
 }
 
-// The first screen-log line says which data directory is used; the user's
-// one is made when it is missing.
-void PrepareDataDir(const TDataDirChoice& DataDir, TBridgeUI& UI) {
+// The first screen-log line says which data directory is used. One named on
+// the command line or the user's one is made when it is missing; when that
+// fails there is nowhere to keep what the user sets up, so the start is
+// refused (none). Another instance using the directory is mentioned once.
+std::unique_ptr<TDataDirLock> PrepareDataDir(const TDataDirChoice& DataDir, TBridgeUI& UI) {
   UI.AddLogLine(DataDirLogLine(DataDir));
-  if (DataDir.Source != TDataDirSource::dsUser) return;
-  try {
-    MakeDataDir(DataDir.Dir);
-  } catch (const std::exception& Error) {
-    UI.ShowError(Error.what());
+  if (DataDir.Source != TDataDirSource::dsExecutable) {
+    try {
+      MakeDataDir(DataDir.Dir);
+    } catch (const std::exception& Error) {
+      UI.ShowError(Error.what());
+      return nullptr;
+    }
   }
+  auto lock = std::make_unique<TDataDirLock>(DataDir.Dir);
+  if (lock->Shared()) UI.AddLogLine(TDataDirLock::SharedLogLine);
+  return lock;
 }
 
 // What both front ends share once the bridge exists: the queue and the
@@ -167,7 +178,13 @@ int Run(const TAppOptions& Options, const TDataDirChoice& DataDir, TUniqueFd& Si
     });
   }
 
-  PrepareDataDir(DataDir, UI);
+  const std::unique_ptr<TDataDirLock> dataDirLock = PrepareDataDir(DataDir, UI);
+  if (!dataDirLock) {
+    if (signalWatch != 0) Loop.Unwatch(signalWatch);
+    Loop.Unwatch(queueWatch);
+    Queue.OnAsyncError = nullptr;
+    return 1;
+  }
   if (!Options.ServerHost.empty() && !Options.Simulate) Bridge.UseServerForRun(Options.ServerHost, Options.ServerPort);
   FormCreate();
   if (!Options.ServerHost.empty() && Options.Simulate)

@@ -65,7 +65,7 @@ std::string Trimmed(const std::string& Text) {
   return Text.substr(first, Text.find_last_not_of(" \t\r") - first + 1);
 }
 
-// A line longer than this is no command; it is dropped as it comes.
+// A line longer than this is no command; it is refused as it comes.
 constexpr std::size_t MaxLine = 1024;
 
 }  // namespace
@@ -91,23 +91,50 @@ void THeadlessCommands::OnReadable() {
   const ssize_t got = ::read(FFd, chunk, sizeof chunk);
   if (got < 0 && (errno == EAGAIN || errno == EINTR)) return;
   if (got <= 0) {
-    Stop();  // end of input: the bridge goes on without a menu
+    // End of input: `printf exit | tenvarra --headless` means its last line too.
+    std::string last;
+    last.swap(FPending);
+    const bool skipping = FSkipping;
+    Stop();
+    if (!skipping) Answer(last);
     return;
   }
   FPending.append(chunk, static_cast<std::size_t>(got));
+  RunPendingLines();
+}
+
+void THeadlessCommands::RunPendingLines() {
+  // One note per refused line, however it arrives.
+  const auto refuse = [this] {
+    if (!FSkipping)
+      FUI->Note("line too long: refused (a command has at most " + std::to_string(MaxLine) + " characters)");
+  };
   std::size_t end;
   while ((end = FPending.find('\n')) != std::string::npos) {
     const std::string line = FPending.substr(0, end);
     FPending.erase(0, end + 1);
-    const TCommandAnswer answer = Run(line);
-    if (!answer.Refused) {
-      if (!answer.Lines.empty()) FUI->Print(answer.Lines);
-    } else {
-      for (const std::string& text : answer.Lines) FUI->Note(text);
-    }
+    if (line.size() > MaxLine) refuse();
+    const bool refused = FSkipping || line.size() > MaxLine;
+    FSkipping = false;
+    if (refused) continue;
+    Answer(line);
     if (FWatch == 0) return;  // the program is ending
   }
-  if (FPending.size() > MaxLine) FPending.clear();
+  if (FPending.size() > MaxLine) {
+    // Its tail must not run as a command of its own when the line end comes.
+    refuse();
+    FSkipping = true;
+    FPending.clear();
+  }
+}
+
+void THeadlessCommands::Answer(const std::string& Line) {
+  const TCommandAnswer answer = Run(Line);
+  if (!answer.Refused) {
+    if (!answer.Lines.empty()) FUI->Print(answer.Lines);
+  } else {
+    for (const std::string& text : answer.Lines) FUI->Note(text);
+  }
 }
 
 TCommandAnswer THeadlessCommands::Run(const std::string& Line) {

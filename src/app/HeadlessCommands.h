@@ -1,8 +1,10 @@
 #pragma once
 // The headless menu: one command a line on a descriptor (standard input),
-// read through the event loop. End of input stops reading and leaves the
-// program running. The same commands reach a running instance through its
-// command socket (CommandSocket.h), in the window too.
+// read through the event loop. End of input runs a last line that lacks its
+// line end, stops reading and leaves the program running. A line longer than
+// any command is refused whole, with one note. The same commands reach a
+// running instance through its command socket (CommandSocket.h), in the
+// window too.
 
 #include <string>
 
@@ -30,6 +32,9 @@ public:
 private:
   void OnReadable();
   void Stop();
+  void RunPendingLines();
+  // Runs Line and writes its answer through the UI.
+  void Answer(const std::string& Line);
 
   TEventLoop& FLoop;
   int FFd;
@@ -38,6 +43,7 @@ private:
   THeadlessSetup FSetup;
   TWatchId FWatch = 0;
   std::string FPending;
+  bool FSkipping = false;  // within a line already refused as too long
 };
 
 }  // namespace tenvarra

@@ -105,6 +105,10 @@ std::string PeerName(const std::string& host, int port) {
 }
 
 int ConnectTcp(const std::string& host, int port, int timeoutMs) {
+  // Named by its value: clamped or wrapped, it would send the user looking at another port.
+  if (port < 1 || port > 65535)
+    throw ESocketError(TNetErrorKind::nekConnect, "cannot connect to " + host + ": port " +
+                                                      std::to_string(port) + " is not a TCP port");
   const auto deadline = TClock::now() + std::chrono::milliseconds(timeoutMs);
   const TAddrList addresses(host, port);
   int error = ECONNREFUSED;

@@ -54,7 +54,7 @@ private:
 
 TTcpLineSocket::~TTcpLineSocket() { CloseFd(); }
 
-void TTcpLineSocket::SetPort(int port) { FPort = std::clamp(port, 0, 65535); }
+void TTcpLineSocket::SetPort(int port) { FPort = port; }
 
 void TTcpLineSocket::Connect(int timeoutMs) {
   if (Connected()) {

@@ -37,7 +37,8 @@ public:
   const std::string& Host() const { return FHost; }
   void SetHost(std::string host) { FHost = std::move(host); }
   int Port() const { return FPort; }
-  void SetPort(int port);  // clamped to 0..65535
+  // Kept as given: a port outside 1..65535 fails at Connect, by its value.
+  void SetPort(int port);
 
   // A read that waits longer than this for its line fails with ESocketError
   // (nekTimeout). 0 or less: wait without limit (the default).

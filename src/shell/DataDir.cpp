@@ -1,5 +1,7 @@
 #include "shell/DataDir.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,6 +57,20 @@ void MakeDataDir(const std::string& Dir) {
   struct stat info {};
   if (::stat(Dir.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
     throw std::runtime_error("the data directory " + Dir + " is not a directory");
+}
+
+TDataDirLock::TDataDirLock(const std::string& Dir) {
+  FFd = ::open((Dir + "/tenvarra.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (FFd < 0) return;
+  int rc;
+  while ((rc = ::flock(FFd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+  }
+  FShared = rc != 0 && errno == EWOULDBLOCK;
+}
+
+TDataDirLock::~TDataDirLock() {
+  // Closing releases the lock; the file stays for the next instance.
+  if (FFd >= 0) ::close(FFd);
 }
 
 std::string DataDirLogLine(const TDataDirChoice& Choice) {

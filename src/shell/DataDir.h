@@ -48,6 +48,29 @@ bool DirectoryWritable(const std::string& Dir);
 // std::runtime_error when it cannot.
 void MakeDataDir(const std::string& Dir);
 
+// Held for a run: an advisory lock on a file in the data directory, which
+// tells whether another running instance uses the same directory. Sharing is
+// allowed (each instance has its own port); the user is only told.
+class TDataDirLock {
+public:
+  // Never fails: a lock file that cannot be made or locked counts as shared
+  // only when another holder was seen.
+  explicit TDataDirLock(const std::string& Dir);
+  ~TDataDirLock();
+  TDataDirLock(const TDataDirLock&) = delete;
+  TDataDirLock& operator=(const TDataDirLock&) = delete;
+
+  // True when another running instance held the lock at start.
+  bool Shared() const { return FShared; }
+
+  static constexpr const char* SharedLogLine =
+      "loco.dat is shared with another running instance; the last one to save wins";
+
+private:
+  int FFd = -1;
+  bool FShared = false;
+};
+
 // The first screen-log line: which directory is used, and why.
 std::string DataDirLogLine(const TDataDirChoice& Choice);
 

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fcntl.h>
 #include <stdexcept>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tenvarra {
@@ -65,6 +66,8 @@ void ReadLocos(TStoreReader& r, TLocoTable& table) {
     protocol->MaxFunctions = r.ReadInt("a loco protocol's function count");
     protocol->MaxAddress = r.ReadInt("a loco protocol's highest address");
     protocol->Name = r.ReadText();
+    // A record cut short is no loco: its missing values would make one at address 0.
+    if (r.RanOut()) break;
     // Every loco from the file has a protocol of its own; the table keeps it
     // alive even when the loco itself is refused as a duplicate.
     loco->SetProtocol(table.AdoptProtocol(std::move(protocol)));
@@ -78,6 +81,7 @@ void ReadSolenoids(TStoreReader& r, TDeviceStore& store) {
     auto solenoid = std::make_unique<TMoBaAdvancedSolenoid>();
     solenoid->SetAddress(r.ReadInt("a solenoid address"));
     const bool motorola = r.ReadInt("a solenoid protocol") == 0;
+    if (r.RanOut()) break;
     solenoid->SetProtocol(motorola ? &store.MotorolaSolenoidProtocol()
                                    : &store.NmraAccessoryProtocol());
     store.SolenoidTable().AddSolenoid(solenoid);
@@ -119,6 +123,33 @@ std::string KeepUnreadableCopy(const std::string& fileName) {
          ec.message() + ")";
 }
 
+// "<fileName> was not saved: <path>: <reason>", naming what failed.
+std::string SaveError(const std::string& fileName, const std::string& path, int err) {
+  return fileName + " was not saved: " + path + ": " + std::strerror(err);
+}
+
+std::string DirectoryOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The file a chain of symbolic links ends at; path itself when it is no link
+// (or not there).
+std::string LinkTarget(const std::string& path) {
+  std::string at = path;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat info {};
+    if (::lstat(at.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return at;
+    std::string link(PATH_MAX, '\0');
+    const ssize_t length = ::readlink(at.c_str(), link.data(), link.size());
+    if (length < 0) throw std::runtime_error(SaveError(path, at, errno));
+    link.resize(static_cast<std::size_t>(length));
+    at = link.front() == '/' ? link : DirectoryOf(at) + "/" + link;
+  }
+  throw std::runtime_error(SaveError(path, path, ELOOP));
+}
+
 // A text value takes one whole line; a line break in it would shift every
 // value after it.
 std::string OneLine(std::string text) {
@@ -136,7 +167,9 @@ void ParseStoreFile(const std::string& FileName, std::string Text, TDeviceStore&
   ReadSettings(r, Store.Settings);
   ReadLocos(r, Store.LocoTable());
   ReadSolenoids(r, Store);
-  Store.Settings.S88Modules = r.ReadInt("the number of S88 modules");
+  // A file that ends before this value keeps the default.
+  const int32_t modules = r.ReadInt("the number of S88 modules");
+  if (!r.RanOut()) Store.Settings.S88Modules = modules;
 }
 
 TLoadResult TStoreFile::Load(TDeviceStore& Store) {
@@ -213,27 +246,36 @@ void TStoreFile::Save(const TDeviceStore& Store) {
     if (!FUnkept.empty()) throw std::runtime_error(FileName + " was not replaced: " + FUnkept);
   }
   const std::string text = FormatStoreFile(Store);
-  const std::string temp = FileName + ".tmp";
-  std::FILE* f = std::fopen(temp.c_str(), "wb");
-  if (!f) throw std::runtime_error(ErrnoText(FileName, errno));
-  bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-  int err = ok ? 0 : errno;
-  ok = std::fflush(f) == 0 && ok;
-  if (ok && fsync(fileno(f)) != 0) {
-    ok = false;
-    err = errno;
+  // A file kept elsewhere through a link (a synced folder) stays there: the
+  // link is saved through, not replaced by a file of its own.
+  const std::string target = LinkTarget(FileName);
+  const std::string dir = DirectoryOf(target);
+  // Each save writes a file of its own, so that two instances saving at once
+  // cannot write into one temporary file or rename it from under each other.
+  std::string temp = target + ".XXXXXX";
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0) throw std::runtime_error(SaveError(FileName, "cannot create a file in " + dir, errno));
+  // The file keeps the mode its owner gave it; a new one is for the user alone.
+  struct stat old {};
+  int err = 0;
+  if (::stat(target.c_str(), &old) == 0 && ::fchmod(fd, old.st_mode & 07777) != 0) err = errno;
+  for (std::size_t done = 0; err == 0 && done < text.size();) {
+    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n >= 0)
+      done += static_cast<std::size_t>(n);
+    else if (errno != EINTR)
+      err = errno;
   }
-  if (std::fclose(f) != 0 && ok) {
-    ok = false;
-    err = errno;
+  if (err == 0 && ::fsync(fd) != 0) err = errno;
+  if (::close(fd) != 0 && err == 0) err = errno;
+  if (err != 0) {
+    ::unlink(temp.c_str());
+    throw std::runtime_error(SaveError(FileName, temp, err));
   }
-  if (ok && std::rename(temp.c_str(), FileName.c_str()) != 0) {
-    ok = false;
+  if (::rename(temp.c_str(), target.c_str()) != 0) {
     err = errno;
-  }
-  if (!ok) {
-    std::remove(temp.c_str());
-    throw std::runtime_error(ErrnoText(FileName, err ? err : EIO));
+    ::unlink(temp.c_str());
+    throw std::runtime_error(SaveError(FileName, target, err));
   }
 }
 

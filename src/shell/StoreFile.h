@@ -30,9 +30,12 @@ public:
   // save cannot destroy the only copy of it.
   TLoadResult Load(TDeviceStore& Store);
 
-  // Writes the whole file anew: into a temporary file first, renamed over the
-  // old one once complete, so a failed write (thrown as std::runtime_error
-  // naming the file) leaves the old file whole. After a failed load whose
+  // Writes the whole file anew: into a temporary file of this save's own
+  // beside it first, renamed over the old one once complete, so a failed
+  // write (thrown as std::runtime_error naming the path that failed and why)
+  // leaves the old file whole, and of two saves at once the last one wins
+  // whole. A symbolic link is saved through to its target; the old file's
+  // mode stays (a new file is 0600). After a failed load whose
   // file could not be copied, the copy is tried again first; while it fails,
   // nothing is written and the error says why.
   void Save(const TDeviceStore& Store);

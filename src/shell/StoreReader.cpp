@@ -19,6 +19,7 @@ void TStoreReader::SkipLine() {
 }
 
 std::string TStoreReader::ReadText() {
+  if (FPos >= FText.size()) FRanOut = true;
   const size_t start = FPos;
   while (FPos < FText.size() && FText[FPos] != '\r' && FText[FPos] != '\n') ++FPos;
   std::string text = FText.substr(start, FPos - start);
@@ -32,7 +33,10 @@ int64_t TStoreReader::ReadNumber(std::string_view what, int64_t min, int64_t max
     if (FText[FPos] == '\n') ++FLine;
     ++FPos;
   }
-  if (FPos >= FText.size()) return 0;
+  if (FPos >= FText.size()) {
+    FRanOut = true;
+    return 0;
+  }
   const size_t start = FPos;
   while (FPos < FText.size() && !blank(FText[FPos]) && FPos - start < 32) ++FPos;
   const std::string token = FText.substr(start, FPos - start);

@@ -37,6 +37,8 @@ public:
   int Line() const { return FLine; }
   // True when nothing but blanks is left, so every further number reads 0.
   bool AtEnd() const;
+  // True once a value was read past the end: it was not in the file.
+  bool RanOut() const { return FRanOut; }
 
 private:
   int64_t ReadNumber(std::string_view what, int64_t min, int64_t max);
@@ -46,6 +48,7 @@ private:
   std::string FText;
   size_t FPos = 0;
   int FLine = 1;  // line of FPos, counted from 1
+  bool FRanOut = false;
 };
 
 }  // namespace tenvarra

@@ -1,6 +1,7 @@
 #include "sim/SimCommands.h"
 
 #include <limits>
+#include <utility>
 
 #include "sim/SimLayout.h"
 #include "sim/SimLines.h"
@@ -76,7 +77,7 @@ void TSimCommands::Handshake(TSimSession& Session, const TWords& Words) {
     if (Session.Mode == cmInfo) {
       std::vector<std::string> snapshot;
       FLayout.Snapshot(snapshot);
-      for (const std::string& line : snapshot) Session.Send(line);
+      for (const std::string& line : snapshot) Session.SendUncounted(line);
       FSessions.Listen(Session);
     }
     return;
@@ -113,9 +114,9 @@ std::string TSimCommands::Command(TSimSession& Session, const TWords& Words) {
   static constexpr TRow rows[] = {
       // INIT <bus> GL <addr> <protocol> [<version>] [<steps> <functions>]
       {dgLoco, mkInit, 5, 8, &C::InitLoco},
-      // SET|CHECK <bus> GL <addr> <drivemode> <V> <V_max> <f0> [<f1> ... <fn>]
-      {dgLoco, mkSet, 8, AnyLength, &C::SetLoco},
-      {dgLoco, mkCheck, 8, AnyLength, &C::SetLoco},
+      // SET|CHECK <bus> GL <addr> <drivemode> <V> <V_max> [<f0> ... <fn>]
+      {dgLoco, mkSet, 7, AnyLength, &C::SetLoco},
+      {dgLoco, mkCheck, 7, AnyLength, &C::SetLoco},
       {dgLoco, mkGet, 4, 4, &C::GetLoco},    // GET <bus> GL <addr>
       {dgLoco, mkTerm, 4, 4, &C::TermLoco},  // TERM <bus> GL <addr>
       {dgAccessoire, mkInit, 5, 5, &C::InitAccessory},  // INIT <bus> GA <addr> <protocol>
@@ -145,6 +146,7 @@ std::string TSimCommands::Command(TSimSession& Session, const TWords& Words) {
       {dgTime, mkSet, 7, 7, &C::SetTime},
       {dgTime, mkCheck, 7, 7, &C::SetTime},
       {dgTime, mkGet, 3, 3, &C::GetTime},    // GET 0 TIME
+      {dgTime, mkWait, 7, 7, &C::WaitTime},  // WAIT 0 TIME <julianday> <hour> <minute> <second>
       {dgTime, mkTerm, 3, 3, &C::TermTime},  // TERM 0 TIME
   };
 
@@ -264,6 +266,31 @@ std::string TSimCommands::SetTime(TRequest& R) {
 // GET 0 TIME
 std::string TSimCommands::GetTime(TRequest&) {
   return FLayout.Clock().Initialised() ? FLayout.TimeLine(mkInfoState) : Fail(mkErrNoData);
+}
+
+// WAIT 0 TIME <julianday> <hour> <minute> <second>: the time line once model
+// time has reached that moment, as srcpd answers; 416 without a running clock.
+std::string TSimCommands::WaitTime(TRequest& R) {
+  TSimModelTime time;
+  if (!Number(R.Words[3], 0, AnyNumber, time.JulianDay) || !Number(R.Words[4], 0, 23, time.Hour) ||
+      !Number(R.Words[5], 0, 59, time.Minute) || !Number(R.Words[6], 0, 59, time.Second))
+    return Fail(mkErrWrongValue);
+  if (!FLayout.Clock().Initialised() || FLayout.Clock().Fx() == 0) return Fail(mkErrNoData);
+  const int32_t id = R.Session.Id;
+  R.Session.TimeWait = FLayout.WaitForTime(time, [this, id](bool Reached) {
+    TSimSession* session = FSessions.Find(id);
+    if (!session) return;
+    session->TimeWait = 0;
+    session->Send(Reached ? FLayout.TimeLine(mkInfoState) : Fail(mkErrNoData));
+    if (OnResume) OnResume(*session);
+  });
+  // Lines after it wait unread, so every reply comes in the order asked.
+  R.Session.MarkDirty();
+  return {};
+}
+
+void TSimCommands::SessionEnded(TSimSession& Session) {
+  FLayout.CancelWait(std::exchange(Session.TimeWait, 0));
 }
 
 // TERM 0 TIME

@@ -13,6 +13,7 @@
 // device not initialised 416; a keyword value it does not know 411.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,12 @@ struct TSimBus;
 class TSimCommands {
 public:
   TSimCommands(TSimLayout& Layout, TSimSessions& Sessions, TSimLines& Lines);
+
+  // A session whose WAIT has been answered may run its next lines; called
+  // from the loop's timers, never from within Execute.
+  std::function<void(TSimSession&)> OnResume;
+  // Forgets what Session was waiting for.
+  void SessionEnded(TSimSession& Session);
 
   // Answers Line (without its line end) on Session. Blank lines get no
   // answer, and information sessions are not listened to after GO.
@@ -66,6 +73,7 @@ private:
   std::string InitTime(TRequest& R);
   std::string SetTime(TRequest& R);
   std::string GetTime(TRequest& R);
+  std::string WaitTime(TRequest& R);
   std::string TermTime(TRequest& R);
   // Layout buses (SimDeviceCommands.cpp).
   std::string InitLoco(TRequest& R);

@@ -48,8 +48,9 @@ std::string TSimCommands::InitLoco(TRequest& R) {
   std::size_t next = 5;
   if (versioned && !Number(R.Words[next++], 1, 2, loco.ProtocolVersion))
     return Fail(mkErrWrongValue);
+  // A decoder may have no functions at all, not even the light.
   if (loco.Protocol != prA && (!Number(R.Words[next], 1, MaxSpeedSteps, loco.SpeedSteps) ||
-                               !Number(R.Words[next + 1], 1, MaxFunctionCount, functions)))
+                               !Number(R.Words[next + 1], 0, MaxFunctionCount, functions)))
     return Fail(mkErrWrongValue);
   loco.MaxSpeed = std::max(loco.SpeedSteps, 1);
   loco.Functions.assign(static_cast<std::size_t>(functions), 0);
@@ -57,7 +58,8 @@ std::string TSimCommands::InitLoco(TRequest& R) {
   return Ok();
 }
 
-// SET <bus> GL <addr> <drivemode> <V> <V_max> <f0> [<f1> ... <fn>]
+// SET <bus> GL <addr> <drivemode> <V> <V_max> [<f0> ... <fn>]: a loco without
+// functions is sent none.
 std::string TSimCommands::SetLoco(TRequest& R) {
   int32_t address, mode, speed, maxSpeed;
   if (!DeviceAddress(R, address) || !Number(R.Words[4], 0, 2, mode) ||

@@ -1,6 +1,7 @@
 #include "sim/SimLayout.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "sim/SimLines.h"
 #include "sim/SimTimers.h"
@@ -85,6 +86,8 @@ void TSimLayout::TermLoco(TSimBus& Bus, int32_t Address) {
 }
 
 void TSimLayout::InitAccessory(TSimBus& Bus, int32_t Address, TSRCPProtocol Protocol) {
+  if (const auto old = Bus.Accessories.find(Address); old != Bus.Accessories.end())
+    CancelSwitchOffs(old->second);
   TSimAccessory& accessory = Bus.Accessories[Address] = TSimAccessory();
   accessory.Protocol = Protocol;
   accessory.InitStamp = FLines.NextStamp();
@@ -97,22 +100,19 @@ void TSimLayout::SetAccessory(TSimBus& Bus, int32_t Address, int32_t Port, int32
   port.Value = Value;
   port.Set = true;
   port.Stamp = FLines.NextStamp();
-  port.Switching = ++FSwitchings;
+  FTimers.Cancel(std::exchange(port.SwitchOff, 0));
   FReport(AccessoryLine(mkInfoState, Bus, Address, Port));
   if (Value != 0 && DelayMs >= 0) {
     const int32_t bus = Bus.Number;
-    const uint64_t switching = port.Switching;
-    FTimers.After(DelayMs, [=, this] { SwitchOff(bus, Address, Port, switching); });
+    port.SwitchOff = FTimers.After(DelayMs, [=, this] { SwitchOff(bus, Address, Port); });
   }
 }
 
-void TSimLayout::SwitchOff(int32_t Bus, int32_t Address, int32_t Port, uint64_t Switching) {
-  // The accessory may have been terminated, initialised afresh or set again meanwhile.
+void TSimLayout::SwitchOff(int32_t Bus, int32_t Address, int32_t Port) {
+  // Terminating or initialising the accessory afresh cancels its switch-offs.
   TSimBus& bus = FBuses[static_cast<std::size_t>(Bus)];
-  const auto found = bus.Accessories.find(Address);
-  if (found == bus.Accessories.end()) return;
-  TSimAccessory::TPort& port = found->second.Ports[static_cast<std::size_t>(Port)];
-  if (port.Switching != Switching) return;
+  TSimAccessory::TPort& port = bus.Accessories.at(Address).Ports[static_cast<std::size_t>(Port)];
+  port.SwitchOff = 0;
   port.Value = 0;
   port.Stamp = FLines.NextStamp();
   FReport(AccessoryLine(mkInfoState, bus, Address, Port));
@@ -120,7 +120,12 @@ void TSimLayout::SwitchOff(int32_t Bus, int32_t Address, int32_t Port, uint64_t 
 
 void TSimLayout::TermAccessory(TSimBus& Bus, int32_t Address) {
   FReport(AccessoryLine(mkInfoTerm, Bus, Address));
+  CancelSwitchOffs(Bus.Accessories.at(Address));
   Bus.Accessories.erase(Address);
+}
+
+void TSimLayout::CancelSwitchOffs(TSimAccessory& Accessory) {
+  for (TSimAccessory::TPort& port : Accessory.Ports) FTimers.Cancel(std::exchange(port.SwitchOff, 0));
 }
 
 void TSimLayout::SetContact(int32_t Address, int32_t Value) {
@@ -145,34 +150,79 @@ void TSimLayout::Announce(TSimBus& Bus, TSRCPDeviceGroup Group, TSRCPMessageKind
 
 void TSimLayout::InitTime(int32_t Fx, int32_t Fy) {
   FClock.Init(Fx, Fy, TSimTimers::NowMs(), TSimLines::WallMs());
-  ++FClockChanges;
   FReport(TimeLine(mkInfoInit));
   FReport(TimeLine(mkInfoState));
   ScheduleMinute();
+  CheckWaits();
 }
 
 void TSimLayout::SetTime(const TSimModelTime& Time) {
   FClock.Set(Time, TSimTimers::NowMs());
-  ++FClockChanges;
   FReport(TimeLine(mkInfoState));
   ScheduleMinute();
+  CheckWaits();
 }
 
 void TSimLayout::TermTime() {
   FClock.Term();
-  ++FClockChanges;
+  FTimers.Cancel(std::exchange(FMinuteTimer, 0));
   FReport(TimeLine(mkInfoTerm));
+  CheckWaits();
+}
+
+uint64_t TSimLayout::WaitForTime(const TSimModelTime& Time, std::function<void(bool Reached)> Done) {
+  const uint64_t wait = ++FLastWait;
+  TTimeWait& entry = FTimeWaits[wait];
+  entry.ModelMs = TSimModelClock::ModelMs(Time);
+  entry.Done = std::move(Done);
+  CheckWaitAfter(wait, 0);
+  return wait;
+}
+
+void TSimLayout::CheckWaitAfter(uint64_t Wait, int64_t DelayMs) {
+  TTimeWait& entry = FTimeWaits.at(Wait);
+  FTimers.Cancel(entry.Timer);
+  entry.Timer = FTimers.After(DelayMs, [this, Wait] {
+    FTimeWaits.at(Wait).Timer = 0;
+    CheckWait(Wait);
+  });
+}
+
+void TSimLayout::CancelWait(uint64_t Wait) {
+  const auto found = FTimeWaits.find(Wait);
+  if (found == FTimeWaits.end()) return;
+  FTimers.Cancel(found->second.Timer);
+  FTimeWaits.erase(found);
+}
+
+void TSimLayout::CheckWaits() {
+  // From the loop, so that no Done runs inside the command that changed the clock.
+  for (const auto& [wait, entry] : FTimeWaits) CheckWaitAfter(wait, 0);
+}
+
+void TSimLayout::CheckWait(uint64_t Wait) {
+  TTimeWait& entry = FTimeWaits.at(Wait);
+  FTimers.Cancel(std::exchange(entry.Timer, 0));
+  const int64_t left = FClock.MsUntil(entry.ModelMs, TSimTimers::NowMs());
+  if (left > 0) return CheckWaitAfter(Wait, left);
+  // A clock that stands still may be started again; a terminated one is gone.
+  if (left < 0 && FClock.Initialised()) return;
+  const std::function<void(bool)> done = std::move(entry.Done);
+  FTimeWaits.erase(Wait);
+  done(left == 0);
 }
 
 void TSimLayout::ScheduleMinute() {
+  FTimers.Cancel(std::exchange(FMinuteTimer, 0));
   const int64_t left = FClock.MsToNextMinute(TSimTimers::NowMs());
   if (left < 0) return;
-  const uint64_t changes = FClockChanges;
-  FTimers.After(std::max(left, MinMinuteMs), [this, changes] { MinuteReached(changes); });
+  FMinuteTimer = FTimers.After(std::max(left, MinMinuteMs), [this] {
+    FMinuteTimer = 0;
+    MinuteReached();
+  });
 }
 
-void TSimLayout::MinuteReached(uint64_t Changes) {
-  if (Changes != FClockChanges) return;
+void TSimLayout::MinuteReached() {
   // The minute that has begun, whatever seconds a late timer let pass since.
   FReport(TimeLine(mkInfoState, true));
   ScheduleMinute();
@@ -215,7 +265,9 @@ std::string TSimLayout::LocoLine(TSRCPMessageKind Kind, const TSimBus& Bus, int3
     record.DriveMode = WireDriveMode(loco.DriveMode);
     record.ReportedSpeed = loco.Speed;
     record.SpeedSteps = loco.MaxSpeed;
-    record.SetFunctionCount(static_cast<int32_t>(loco.Functions.size()));
+    // A loco without functions still reports an f0 of 0, as srcpd does: a
+    // state line ends with at least one function value.
+    record.SetFunctionCount(std::max(static_cast<int32_t>(loco.Functions.size()), 1));
     for (std::size_t i = 0; i < loco.Functions.size(); ++i)
       record.SetFunction(static_cast<int32_t>(i), loco.Functions[i]);
   }

@@ -42,7 +42,7 @@ struct TSimAccessory {
     int32_t Value = 0;
     bool Set = false;  // reported since the INIT
     double Stamp = 0;
-    uint64_t Switching = 0;  // the SET whose switch-off may still come
+    uint64_t SwitchOff = 0;  // the pending switch-off's timer; 0 for none
   };
   TSRCPProtocol Protocol = prP;
   double InitStamp = 0;
@@ -87,7 +87,7 @@ public:
   void TermLoco(TSimBus& Bus, int32_t Address);
   void InitAccessory(TSimBus& Bus, int32_t Address, TSRCPProtocol Protocol);
   // A value other than 0 with a delay of 0 or more switches back to 0 after
-  // DelayMs; a later SET of the port overrides a pending switch-off.
+  // DelayMs; a later SET of the port replaces a pending switch-off.
   void SetAccessory(TSimBus& Bus, int32_t Address, int32_t Port, int32_t Value, int32_t DelayMs);
   void TermAccessory(TSimBus& Bus, int32_t Address);
   // Reported only when the contact changes.
@@ -98,6 +98,12 @@ public:
   void InitTime(int32_t Fx, int32_t Fy);
   void SetTime(const TSimModelTime& Time);
   void TermTime();
+  // WAIT 0 TIME: Done runs once the model time reaches Time (true), or when
+  // the clock is terminated first (false); always from a timer of the loop.
+  // Every change of the clock looks again. Returns the wait's number, not 0.
+  uint64_t WaitForTime(const TSimModelTime& Time, std::function<void(bool Reached)> Done);
+  // Forgets a wait whose Done has not run; nothing for 0.
+  void CancelWait(uint64_t Wait);
   // Back to the start: every loco and accessory terminated, power off,
   // contacts 0, model time gone; each change reported.
   void Reset();
@@ -117,17 +123,28 @@ public:
 private:
   void AddBus(std::vector<TSRCPDeviceGroup> Groups, std::vector<TSRCPProtocol> Protocols,
               int32_t MaxAddress);
-  void SwitchOff(int32_t Bus, int32_t Address, int32_t Port, uint64_t Switching);
+  void SwitchOff(int32_t Bus, int32_t Address, int32_t Port);
+  void CancelSwitchOffs(TSimAccessory& Accessory);
+  // Replaces the timer of the model clock's next minute.
   void ScheduleMinute();
-  void MinuteReached(uint64_t Generation);
+  void MinuteReached();
+  void CheckWaits();
+  void CheckWaitAfter(uint64_t Wait, int64_t DelayMs);
+  void CheckWait(uint64_t Wait);
 
   TSimLines& FLines;
   TSimTimers& FTimers;
   TReport FReport;
   std::vector<TSimBus> FBuses;
   TSimModelClock FClock;
-  uint64_t FSwitchings = 0;   // numbers each accessory SET
-  uint64_t FClockChanges = 0;  // a minute timer of an earlier clock setting does nothing
+  uint64_t FMinuteTimer = 0;  // 0 while the clock has no minute to wait for
+  struct TTimeWait {
+    int64_t ModelMs = 0;
+    std::function<void(bool Reached)> Done;
+    uint64_t Timer = 0;  // 0 while the clock stands still
+  };
+  std::map<uint64_t, TTimeWait> FTimeWaits;
+  uint64_t FLastWait = 0;
 };
 
 }  // namespace tenvarra

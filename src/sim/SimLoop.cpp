@@ -41,6 +41,8 @@ TSimLoop::TSimLoop(const TSimOptions& Options, int ListenFd, int WakeFd, TTakePo
       FSessions(FEpollFd, Options.MaxOutputBytes, FLines),
       FLayout(FLines, FTimers, [this](const std::string& Line) { FSessions.Broadcast(Line); }),
       FCommands(FLayout, FSessions, FLines) {
+  FSessions.OnRemove = [this](TSimSession& Session) { FCommands.SessionEnded(Session); };
+  FCommands.OnResume = [this](TSimSession& Session) { RunLines(Session); };
   WatchRead(FEpollFd, FListenFd, &FListenTag);
   WatchRead(FEpollFd, FWakeFd, &FWakeTag);
   if (FOptions.FeedbackPattern)
@@ -111,8 +113,14 @@ void TSimLoop::Serve(TSimSession& Session, uint32_t Events) {
 
 void TSimLoop::ReadLines(TSimSession& Session) {
   const bool open = Session.Receive();
+  RunLines(Session);
+  // A last line without its line end is dropped with the connection.
+  if (!open) Session.CloseAfterFlush();
+}
+
+void TSimLoop::RunLines(TSimSession& Session) {
   std::string line;
-  while (!Session.Closing() && !Session.Dropped()) {
+  while (!Session.Closing() && !Session.Dropped() && Session.TimeWait == 0) {
     const TLineBuffer::TTake take = Session.TakeLine(line);
     if (take == TLineBuffer::TTake::tkNeedMore) break;
     if (take == TLineBuffer::TTake::tkTooLong) {
@@ -123,8 +131,6 @@ void TSimLoop::ReadLines(TSimSession& Session) {
     }
     FCommands.Execute(Session, line);
   }
-  // A last line without its line end is dropped with the connection.
-  if (!open) Session.CloseAfterFlush();
 }
 
 void TSimLoop::PatternStep(int32_t Step) {

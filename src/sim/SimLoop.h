@@ -40,6 +40,8 @@ private:
   void Woken();
   void Serve(TSimSession& Session, uint32_t Events);
   void ReadLines(TSimSession& Session);
+  // Runs the whole lines Session has sent until it waits or ends.
+  void RunLines(TSimSession& Session);
   void PatternStep(int32_t Step);
 
   const TSimOptions FOptions;

@@ -27,10 +27,19 @@ void TSimModelClock::Init(int32_t Fx, int32_t Fy, int64_t NowMs, int64_t WallMs)
   Rebase(model, NowMs);
 }
 
-void TSimModelClock::Set(const TSimModelTime& Time, int64_t NowMs) {
-  const int64_t model = Time.JulianDay * DayMs +
-                        ((Time.Hour * 60LL + Time.Minute) * 60 + Time.Second) * 1000;
-  Rebase(model, NowMs);
+int64_t TSimModelClock::ModelMs(const TSimModelTime& Time) {
+  return Time.JulianDay * DayMs + ((Time.Hour * 60LL + Time.Minute) * 60 + Time.Second) * 1000;
+}
+
+void TSimModelClock::Set(const TSimModelTime& Time, int64_t NowMs) { Rebase(ModelMs(Time), NowMs); }
+
+int64_t TSimModelClock::MsUntil(int64_t ModelMs, int64_t NowMs) const {
+  if (!FInitialised) return -1;
+  const int64_t modelLeft = ModelMs - ModelMsAt(NowMs);
+  if (modelLeft <= 0) return 0;
+  if (FFx == 0) return -1;
+  // Rounded up, so the moment has come when a timer of this length fires.
+  return (modelLeft * FFy + FFx - 1) / FFx;
 }
 
 TSimModelTime TSimModelClock::At(int64_t NowMs) const {

@@ -32,6 +32,11 @@ public:
   void Term() { FInitialised = false; }
 
   TSimModelTime At(int64_t NowMs) const;
+  // Model milliseconds since Julian day 0 at Time.
+  static int64_t ModelMs(const TSimModelTime& Time);
+  // Real milliseconds from NowMs until the model time reaches ModelMs: 0 when
+  // it has, -1 when it never will (the clock stands still or is not initialised).
+  int64_t MsUntil(int64_t ModelMs, int64_t NowMs) const;
   // Real milliseconds from NowMs until the model time reaches its next whole
   // minute, at least 1; -1 when the clock stands still or is not initialised.
   int64_t MsToNextMinute(int64_t NowMs) const;

@@ -19,6 +19,10 @@ namespace {
 // A non-blocking socket listening on Address:Port; raises naming both.
 int Listen(const std::string& Address, int Port) {
   const std::string where = PeerName(Address, Port);
+  // The resolver would wrap a larger number into another port.
+  if (Port < 0 || Port > 65535)
+    throw std::runtime_error("cannot listen on " + where + ": port " + std::to_string(Port) +
+                             " is not a TCP port");
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;

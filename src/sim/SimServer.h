@@ -30,7 +30,8 @@ struct TSimOptions {
   // A slow running light on the feedback contacts, for demonstrations.
   bool FeedbackPattern = false;
   int FeedbackPatternStepMs = 1000;
-  // Output a client may owe before it counts as not reading and is dropped.
+  // Output a client may owe before it counts as not reading and is dropped;
+  // the snapshot a new information session is sent after GO is not counted.
   std::size_t MaxOutputBytes = 1024 * 1024;
 };
 

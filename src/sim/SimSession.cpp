@@ -22,12 +22,20 @@ TSimSession::~TSimSession() {
 
 void TSimSession::Send(std::string_view Line) {
   if (FClosing || FDropped) return;
-  if (FOutput.size() - FOutStart + Line.size() + 1 > FMaxOutput) {
+  if (FOutput.size() - FOutStart - FUncounted + Line.size() + 1 > FMaxOutput) {
     Drop();
     return;
   }
   FOutput.append(Line);
   FOutput += '\n';
+  MarkDirty();
+}
+
+void TSimSession::SendUncounted(std::string_view Line) {
+  if (FClosing || FDropped) return;
+  FOutput.append(Line);
+  FOutput += '\n';
+  FUncounted += Line.size() + 1;
   MarkDirty();
 }
 
@@ -61,6 +69,8 @@ bool TSimSession::Flush() {
                              MSG_NOSIGNAL | MSG_DONTWAIT);
     if (n > 0) {
       FOutStart += static_cast<std::size_t>(n);
+      // Whatever went first, the uncounted bytes never outnumber those unsent.
+      FUncounted -= std::min(FUncounted, static_cast<std::size_t>(n));
       continue;
     }
     if (n < 0 && errno == EINTR) continue;
@@ -82,6 +92,7 @@ void TSimSession::Drop() {
   FDropped = true;
   FOutput.clear();
   FOutStart = 0;
+  FUncounted = 0;
   MarkDirty();
 }
 

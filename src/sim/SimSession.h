@@ -34,9 +34,16 @@ public:
   TPhase Phase = TPhase::phHandshake;
   TSRCPConnectionMode Mode = cmCommand;  // asked for in the handshake
   int32_t Id = 0;                        // given by GO
+  // The WAIT a command session is waiting for (TSimLayout::WaitForTime); its
+  // later lines are neither read nor run meanwhile. 0 for none.
+  uint64_t TimeWait = 0;
 
   // Queues Line and its LF. Ignored once the session is ending.
   void Send(std::string_view Line);
+  // Queues Line like Send without counting it against the limit: what a new
+  // information session is owed at once grows with the layout, not with a
+  // client that does not read.
+  void SendUncounted(std::string_view Line);
 
   // Reads once from the socket. False when the client has closed the
   // connection or it failed; whole lines read before stay to be taken.
@@ -73,6 +80,7 @@ private:
   TLineBuffer FInput;
   std::string FOutput;
   std::size_t FOutStart = 0;  // first byte not yet sent
+  std::size_t FUncounted = 0;  // of the bytes not yet sent, those the limit leaves out
   bool FClosing = false;
   bool FDropped = false;
 };

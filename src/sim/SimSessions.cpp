@@ -67,8 +67,10 @@ void TSimSessions::Settle() {
 }
 
 void TSimSessions::Watch(TSimSession& Session) {
-  // A closing session reads nothing more, so further input must not wake the loop.
-  const uint32_t wanted = (Session.Closing() ? 0u : uint32_t{EPOLLIN}) |
+  // A closing session reads nothing more, so further input must not wake the
+  // loop; nor may it while the session waits.
+  const bool reading = !Session.Closing() && Session.TimeWait == 0;
+  const uint32_t wanted = (reading ? uint32_t{EPOLLIN} : 0u) |
                           (Session.OutputPending() ? uint32_t{EPOLLOUT} : 0u);
   if (wanted == Session.Watched) return;
   epoll_event event{};
@@ -78,6 +80,7 @@ void TSimSessions::Watch(TSimSession& Session) {
 }
 
 void TSimSessions::Remove(TSimSession& Session) {
+  if (OnRemove) OnRemove(Session);
   ::epoll_ctl(FEpollFd, EPOLL_CTL_DEL, Session.Fd(), nullptr);
   std::erase(FListeners, &Session);
   std::erase(FDirty, &Session);

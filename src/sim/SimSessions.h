@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,6 +20,9 @@ class TSimLines;
 
 class TSimSessions {
 public:
+  // Runs before a session is removed (it has ended).
+  std::function<void(TSimSession&)> OnRemove;
+
   // EpollFd is the event loop's; its events carry the session as pointer.
   TSimSessions(int EpollFd, std::size_t MaxOutput, TSimLines& Lines);
   ~TSimSessions();

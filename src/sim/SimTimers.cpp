@@ -11,24 +11,35 @@ int64_t TSimTimers::NowMs() {
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-void TSimTimers::After(int64_t DelayMs, TAction Action) {
-  FQueue.push_back({NowMs() + std::max<int64_t>(DelayMs, 0), FOrder++, std::move(Action)});
-  std::push_heap(FQueue.begin(), FQueue.end(), TLater());
+TSimTimers::TTimerId TSimTimers::After(int64_t DelayMs, TAction Action) {
+  const TTimerId id = ++FLastId;
+  const int64_t due = NowMs() + std::max<int64_t>(DelayMs, 0);
+  FQueue.emplace(std::pair{due, id}, std::move(Action));
+  FDue.emplace(id, due);
+  return id;
+}
+
+void TSimTimers::Cancel(TTimerId Id) {
+  const auto found = FDue.find(Id);
+  if (found == FDue.end()) return;
+  FQueue.erase({found->second, Id});
+  FDue.erase(found);
 }
 
 int TSimTimers::WaitMs() const {
   if (FQueue.empty()) return -1;
-  const int64_t left = FQueue.front().Due - NowMs();
+  const int64_t left = FQueue.begin()->first.first - NowMs();
   return static_cast<int>(std::clamp<int64_t>(left, 0, std::numeric_limits<int>::max()));
 }
 
 void TSimTimers::RunDue() {
   const int64_t now = NowMs();
-  while (!FQueue.empty() && FQueue.front().Due <= now) {
-    // The action may add timers, so it leaves the queue before it runs.
-    std::pop_heap(FQueue.begin(), FQueue.end(), TLater());
-    TAction action = std::move(FQueue.back().Action);
-    FQueue.pop_back();
+  while (!FQueue.empty() && FQueue.begin()->first.first <= now) {
+    // The action may add or cancel timers, so it leaves the queue before it runs.
+    const auto first = FQueue.begin();
+    TAction action = std::move(first->second);
+    FDue.erase(first->first.second);
+    FQueue.erase(first);
     action();
   }
 }

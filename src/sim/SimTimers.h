@@ -4,23 +4,31 @@
 // the earliest one is due, so with no timer pending it sleeps without limit
 // and costs no CPU. Loop thread only.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <vector>
+#include <map>
+#include <unordered_map>
+#include <utility>
 
 namespace tenvarra {
 
 class TSimTimers {
 public:
   using TAction = std::function<void()>;
+  // 0 names no timer.
+  using TTimerId = uint64_t;
 
   // Milliseconds of the monotonic clock the timers run on.
   static int64_t NowMs();
 
   // Runs Action once DelayMs (0 or more) from now. Timers due at the same
-  // moment run in the order they were added. A timer cannot be cancelled: an
-  // action checks whether it still applies when it runs.
-  void After(int64_t DelayMs, TAction Action);
+  // moment run in the order they were added.
+  TTimerId After(int64_t DelayMs, TAction Action);
+  // Forgets a timer that has not run yet; nothing for one that ran, or 0.
+  // A timer that clients can set again and again must be cancelled when it
+  // is replaced, or the pending ones would pile up.
+  void Cancel(TTimerId Id);
 
   // How long the loop may sleep: -1 without a timer, 0 when one is due.
   int WaitMs() const;
@@ -29,21 +37,13 @@ public:
   void RunDue();
 
   bool Empty() const { return FQueue.empty(); }
+  std::size_t Count() const { return FQueue.size(); }
 
 private:
-  struct TTimer {
-    int64_t Due;
-    uint64_t Order;
-    TAction Action;
-  };
-  struct TLater {
-    bool operator()(const TTimer& A, const TTimer& B) const {
-      return A.Due != B.Due ? A.Due > B.Due : A.Order > B.Order;
-    }
-  };
-
-  std::vector<TTimer> FQueue;  // a heap, earliest on top
-  uint64_t FOrder = 0;
+  // By due time, then by id: the order they were added.
+  std::map<std::pair<int64_t, TTimerId>, TAction> FQueue;
+  std::unordered_map<TTimerId, int64_t> FDue;
+  TTimerId FLastId = 0;
 };
 
 }  // namespace tenvarra

@@ -239,6 +239,11 @@ int32_t TSRCPAddressedDeviceGroup::ReportAddress(const TSRCPCmd& Msg) {
 
 void TSRCPAddressedDeviceGroup::HandleInfo(TSRCPCmd& Msg) {
   if (EventMode() == semExact && ReportAddress(Msg) != FAddress) return;
+  // Locos and accessories count from 1: a report below that names no device,
+  // and taken anyway it would land on device 1.
+  const bool countsFromOne = Group() == dgLoco || Group() == dgAccessoire;
+  const bool aboutOwnDevice = Msg.Group() == Group() || Msg.Group() == dgLock;
+  if (countsFromOne && aboutOwnDevice && Msg.Address < 1) return;
   TSRCPBaseDeviceGroup::HandleInfo(Msg);
 }
 

@@ -153,7 +153,8 @@ public:
   int32_t Address() const { return FAddress; }
   void SetAddress(int32_t Address) { FAddress = Address; }
 
-  // With semExact, reports for another address are dropped first.
+  // With semExact, reports for another address are dropped first; loco and
+  // accessory reports for an address below 1 always.
   void HandleInfo(TSRCPCmd& Msg) override;
 
 protected:

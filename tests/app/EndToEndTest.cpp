@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <signal.h>
 #include <string>
 #include <vector>
 
@@ -233,6 +235,75 @@ TEST_F(TEndToEndTest, ABurstOfLocoCommandsReachesTheServerWholeAndInOrder) {
     }
   }
   EXPECT_EQ(program.Terminate(), 0);
+}
+
+TEST_F(TEndToEndTest, ALocoWithoutFunctionsIsDrivenOnTheSimulatedLayout) {
+  // Protocol 5: NMRA with 14 steps and no functions at all.
+  TTenvarraProcess program(TENVARRA_PROGRAM, Arguments({"--simulate", "--connect", "--learn-loco", "5"}));
+  ASSERT_TRUE(program.WaitErr("status: 2 Conncected to Server"));
+  TComClient app(Ports.File("COM1"));
+  ASSERT_TRUE(app.Opened());
+  ASSERT_TRUE(app.Write({5, 75}));
+  ASSERT_TRUE(program.WaitOut("Command: Snd: INIT 2 GL 75 N 1 14 0"));
+  ASSERT_TRUE(program.WaitOut("Command: Snd: SET 2 GL 75 1 36 100"));
+  program.Command("state");
+  ASSERT_TRUE(program.WaitOut("loco bus 2 address 75: speed 5/14, Forward, light off, functions -*"));
+  // Both lines were taken: no refusal, no second INIT.
+  EXPECT_EQ(std::count_if(program.Out().begin(), program.Out().end(),
+                          [](const std::string& L) { return L.find(" ERROR ") != std::string::npos; }),
+            0);
+  EXPECT_EQ(Count(program.Out(), "Command: Snd: INIT 2 GL 75 *"), 1);
+  EXPECT_EQ(program.Terminate(), 0);
+}
+
+TEST_F(TEndToEndTest, PortsOutOfRangeAreNamedLongLinesRefusedAndAHangUpEndsTheProgram) {
+  Data.Write("loco.dat", StoreFile(99999));
+  TTenvarraProcess program(TENVARRA_PROGRAM, Arguments({"--simulate", "--connect"}));
+  ASSERT_TRUE(program.WaitErr("message: cannot listen on 127.0.0.1:99999: port 99999 is not a TCP port"));
+  ASSERT_TRUE(program.WaitErr("message: cannot connect to 127.0.0.1: port 99999 is not a TCP port"));
+  // A line over the limit is refused whole: its tail does not run as "exit".
+  program.Write(std::string(3000, ' ') + "exit\n");
+  program.Command("state");
+  ASSERT_TRUE(program.WaitOut("port: COM1 *"));
+  EXPECT_EQ(Count(program.Err(), "line too long: refused *"), 1);
+  // A hang-up ends it as SIGTERM does, the link with it.
+  ASSERT_TRUE(std::filesystem::is_symlink(Ports.File("COM1")));
+  EXPECT_EQ(program.Terminate(SIGHUP), 0);
+  EXPECT_FALSE(std::filesystem::is_symlink(Ports.File("COM1")));
+}
+
+TEST_F(TEndToEndTest, AMissingDataDirectoryIsMadeSharingItIsToldAndALastLineWithoutLineEndRuns) {
+  namespace fs = std::filesystem;
+  const std::string dir = Data.File("new/data");
+  const Strings arguments = {"--headless", "--data-dir", dir, "--port-dir", Ports.Path()};
+  TTenvarraProcess first(TENVARRA_PROGRAM, arguments);
+  ASSERT_TRUE(first.WaitErr("status: 0 Providing COM1"));
+  EXPECT_EQ(fs::status(dir).permissions(), fs::perms::owner_all);
+  EXPECT_EQ(fs::status(Data.File("new")).permissions(), fs::perms::owner_all);
+
+  // Port 0 from the file: the simulated layout listens on a port of the
+  // system's choice, and the bridge connects to that one.
+  Data.Write("new/data/loco.dat", StoreFile(0));
+  Strings more = arguments;
+  more.insert(more.end(), {"--simulate", "--connect"});
+  TTenvarraProcess second(TENVARRA_PROGRAM, more);
+  ASSERT_TRUE(second.WaitOut("loco.dat is shared with another running instance; the last one to save wins"));
+  ASSERT_TRUE(second.WaitErr("status: 2 Conncected to Server"));
+  second.Command("disconnect");
+  ASSERT_TRUE(second.WaitErr("menu: Connect to Server enabled"));
+  for (TTenvarraProcess* program : {&second, &first}) {
+    program->Write("exit");
+    program->CloseInput();
+    EXPECT_EQ(program->WaitExit(), 0);
+  }
+  EXPECT_EQ(Count(first.Out(), "loco.dat is shared *"), 0);
+  EXPECT_EQ(Data.Read("new/data/loco.dat").rfind("localhost\r\n12345\r\n", 0), 0u);
+
+  // A directory that cannot be made: the program does not start.
+  TTenvarraProcess refused(TENVARRA_PROGRAM, {"--headless", "--data-dir", Data.File("new/data/loco.dat/x")});
+  EXPECT_EQ(refused.WaitExit(), 1);
+  EXPECT_EQ(Count(refused.Err(), "message: cannot make the data directory " + Data.File("new/data/loco.dat/x") +
+                                     ": Not a directory"), 1);
 }
 
 // A layout computer's service: the server given on the command line, a

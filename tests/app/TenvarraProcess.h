@@ -58,10 +58,12 @@ public:
   TTenvarraProcess(const TTenvarraProcess&) = delete;
   TTenvarraProcess& operator=(const TTenvarraProcess&) = delete;
 
-  void Command(const std::string& Line) const {
-    const std::string data = Line + "\n";
-    [[maybe_unused]] const ssize_t n = ::write(FIn.Get(), data.data(), data.size());
+  void Command(const std::string& Line) const { Write(Line + "\n"); }
+  // Bytes on standard input as they are, and the end of that input.
+  void Write(const std::string& Data) const {
+    [[maybe_unused]] const ssize_t n = ::write(FIn.Get(), Data.data(), Data.size());
   }
+  void CloseInput() { FIn.Reset(); }
 
   // Waits for a standard output / error line equal to Line (or, with a
   // trailing "*", starting with what precedes it) after the ones matched
@@ -93,8 +95,8 @@ public:
     }
     return FStatus;
   }
-  std::optional<int> Terminate() {
-    ::kill(FPid, SIGTERM);
+  std::optional<int> Terminate(int Signal = SIGTERM) {
+    ::kill(FPid, Signal);
     return WaitExit();
   }
 

@@ -146,6 +146,21 @@ TEST_F(LocoTest, RecordStatesAndLocksFollowTheReports) {
                              "unlock 100 activ"}));
 }
 
+TEST_F(LocoTest, LocoAndAccessoryReportsBelowAddressOneChangeNoDevice) {
+  TMoBaSRCPBus& bus = Bus(1, "GL GA");
+  bus.Locos()->LocoClient().SetCatalogue(Catalogue);
+  for (const char* line :
+       {"2.000 101 INFO 1 GL 0 M 2 14 5", "2.010 100 INFO 1 GL 0 1 50 100 1 0 0 0 0",
+        "2.020 100 INFO 1 GL -5 1 50 100 1", "2.030 100 INFO 1 LOCK GL 0 60 4",
+        "2.040 102 INFO 1 GL -5", "2.050 101 INFO 1 GA 0 M", "2.060 100 INFO 1 GA 0 1 1",
+        "2.070 100 INFO 1 GA -5 0 1", "2.080 100 INFO 1 LOCK GA -5 60 4",
+        // The reports still reach device 1 when they name it.
+        "2.100 100 INFO 1 GL 1 1 20 100 0", "2.110 100 INFO 1 GA 1 1 1"})
+    ASSERT_TRUE(Push(line)) << line;
+  EXPECT_EQ(Events, (Strings{"change 1 uninitialized [none] Forward V 20/100 F 0",
+                             "change 1 ports 0,1 active 1 uninitialized"}));
+}
+
 TEST_F(LocoTest, InitLocoSendsTheProtocolThenDrivesAndOnlyReportsChangeRecords) {
   TMoBaSRCPLocos& locos = Locos();
   auto loco = MakeLoco("Motorola 2", 24, mdmForward, 7);

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <climits>
+#include <filesystem>
+#include <functional>
+#include <thread>
 
 #include "common/TempDir.h"
 
@@ -152,27 +156,86 @@ TEST_F(StoreFileTest, AFileEndingEarlyIsNoErrorAndInventsNoDevices) {
   FDir.Write("loco.dat", Header);
   ASSERT_EQ(FFile.Load(FStore), TLoadResult::Loaded);
   EXPECT_EQ(FStore.LocoTable().LocoCount(), 0);
-  EXPECT_EQ(FStore.Settings.S88Modules, 0);
+  EXPECT_EQ(FStore.Settings.S88Modules, 8);
 
-  // A count that promises more records than follow, even absurdly many.
-  TDeviceStore other;
-  FDir.Write("loco.dat", Header + Lines({"2000000000", "12", "4", "2", "14", "0", "5", "80",
-                                         "M2"}));
-  ASSERT_EQ(FFile.Load(other), TLoadResult::Loaded);
-  ASSERT_EQ(other.LocoTable().LocoCount(), 1);
-  EXPECT_EQ(other.LocoTable().LocoAt(0)->Address(), 12);
-  EXPECT_EQ(other.SolenoidTable().SolenoidCount(), 0);
+  // A count that promises more records than follow, even absurdly many, and
+  // records cut short: only the whole ones make devices.
+  const std::string whole = Lines({"12", "4", "2", "14", "0", "5", "80", "M2"});
+  const struct {
+    std::string Rest;
+    int32_t Solenoids;
+  } cases[] = {{Lines({"2000000000"}) + whole, 0},
+               {Lines({"2"}) + whole + Lines({"13", "4"}), 0},
+               {Lines({"1"}) + whole + Lines({"2", "7", "0", "9"}), 1}};
+  for (const auto& c : cases) {
+    TDeviceStore other;
+    FDir.Write("loco.dat", Header + c.Rest);
+    ASSERT_EQ(FFile.Load(other), TLoadResult::Loaded);
+    ASSERT_EQ(other.LocoTable().LocoCount(), 1);
+    EXPECT_EQ(other.LocoTable().LocoAt(0)->Address(), 12);
+    EXPECT_EQ(other.SolenoidTable().SolenoidCount(), c.Solenoids);
+    EXPECT_EQ(other.Settings.S88Modules, 8);
+  }
 }
 
-TEST_F(StoreFileTest, AFailedSaveLeavesTheOldFileWhole) {
+TEST_F(StoreFileTest, TwoSaversRacingLeaveOneWholeFile) {
+  TDeviceStore other;
+  other.Settings.Host = "other";
+  TStoreFile otherFile(Path());
+  std::atomic<int> failures = 0;
+  const auto saves = [&failures](TStoreFile& File, const TDeviceStore& Store) {
+    for (int i = 0; i < 200; ++i) try {
+        File.Save(Store);
+      } catch (const std::exception&) {
+        ++failures;
+      }
+  };
+  std::thread racer(saves, std::ref(otherFile), std::cref(other));
+  saves(FFile, FStore);
+  racer.join();
+  EXPECT_EQ(failures, 0);
+  const std::string saved = FDir.Read("loco.dat");
+  EXPECT_TRUE(saved == FormatStoreFile(FStore) || saved == FormatStoreFile(other)) << saved;
+  // No temporary file is left behind.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(FDir.Path()), {}), 1);
+}
+
+TEST_F(StoreFileTest, ALinkIsSavedThroughAndAFailedSaveNamesWhatFailed) {
+  namespace fs = std::filesystem;
+  fs::create_directory(FDir.File("synced"));
+  FDir.Write("synced/loco.dat", "old");
+  fs::permissions(FDir.File("synced/loco.dat"), fs::perms::owner_read | fs::perms::owner_write |
+                                                   fs::perms::group_read);
+  fs::create_symlink("synced/loco.dat", Path());
   FFile.Save(FStore);
-  const std::string before = FDir.Read("loco.dat");
-  // The temporary file cannot be created where a folder of its name stands.
-  std::filesystem::create_directory(Path() + ".tmp/");
-  std::filesystem::create_directory(Path() + ".tmp/x");
-  FStore.Settings.Host = "changed";
-  EXPECT_THROW(FFile.Save(FStore), std::runtime_error);
-  EXPECT_EQ(FDir.Read("loco.dat"), before);
+  EXPECT_TRUE(fs::is_symlink(Path()));
+  EXPECT_EQ(FDir.Read("synced/loco.dat"), FormatStoreFile(FStore));
+  EXPECT_EQ(fs::status(Path()).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+  // A link into a folder that is gone, and a folder where the file should
+  // be: each save fails naming the path that failed and why, and changes nothing.
+  fs::remove(Path());
+  fs::create_symlink(FDir.File("gone/loco.dat"), Path());
+  const struct {
+    std::string Error;
+    std::string Make;
+  } cases[] = {{Path() + " was not saved: cannot create a file in " + FDir.File("gone") +
+                    ": No such file or directory", ""},
+               {Path() + " was not saved: " + Path() + ": Is a directory", "loco.dat/x"}};
+  for (const auto& c : cases) {
+    if (!c.Make.empty()) {
+      fs::remove(Path());
+      fs::create_directories(FDir.File(c.Make));
+    }
+    try {
+      FFile.Save(FStore);
+      ADD_FAILURE() << "saved";
+    } catch (const std::runtime_error& e) {
+      EXPECT_EQ(std::string(e.what()), c.Error);
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(FDir.Path()), {}), 2);
+  }
 }
 
 TEST_F(StoreFileTest, AnUnreadableFileThatCannotBeKeptIsNotReplaced) {

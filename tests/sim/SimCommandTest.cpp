@@ -42,7 +42,7 @@ TEST_F(SimCommands, Locos) {
       {"SET 1 GL 24 = 5 14 0", WrongValue, {}},
       {"SET 1 GL 24 1 5 14 2", WrongValue, {}},
       {"SET 1 GL 24 1 5 14 0 0 0 0 0 1", TooLong, {}},  // six values, five functions
-      {"SET 1 GL 24 1 5 14", TooShort, {}},
+      {"SET 1 GL 24 1 5", TooShort, {}},
       {"INIT 1 GL 3 2147483647 255", BadProtocol, {}},  // a loco without protocol
       {"INIT 1 GL 3 N 1 14 5", BadProtocol, {}},        // not on the Motorola bus
       {"INIT 1 GL 3 M 3 14 5", WrongValue, {}},
@@ -50,6 +50,10 @@ TEST_F(SimCommands, Locos) {
       {"INIT 1 GL 3 M 2 14", TooShort, {}},
       {"INIT 3 GL 300 P 128 5 1", TooLong, {}},
       {"INIT 1 GL 5 M 2 1 5", Ok, {"101 INFO 1 GL 5 M 2 1 5"}},  // a function decoder
+      // A loco without functions is sent none, and reported with f0 0.
+      {"INIT 2 GL 75 N 1 14 0", Ok, {"101 INFO 2 GL 75 N 1 14 0"}},
+      {"SET 2 GL 75 1 64 100", Ok, {"100 INFO 2 GL 75 1 64 100 0"}},
+      {"SET 2 GL 75 1 64 100 1", TooLong, {}},
       {"INIT 3 GL 10239 N 2 128 5", Ok, {"101 INFO 3 GL 10239 N 2 128 5"}},
       {"INIT 3 GL 300 P 128 5", Ok, {"101 INFO 3 GL 300 P 128 5"}},
       {"INIT 3 GL 300 N 1 28 2", Ok, {"101 INFO 3 GL 300 N 1 28 2"}},  // again: the new data
@@ -116,10 +120,13 @@ TEST_F(SimCommands, ServerBus) {
       {"GET 0 SESSION 3", NoData, {}},
       {"GET 0 TIME", NoData, {}},
       {"SET 0 TIME 2460000 12 30 0", NoData, {}},
+      {"WAIT 0 TIME 2460000 12 30 0", NoData, {}},
       {"INIT 0 TIME 1 0", WrongValue, {}},
       {"INIT 0 TIME 0 1", Ok, {"101 INFO 0 TIME 0 1", "100 INFO 0 TIME *"}},  // a standing clock
       {"SET 0 TIME 2460000 12 30 5", Ok, {"100 INFO 0 TIME 2460000 12 30 5"}},
       {"GET 0 TIME", "100 INFO 0 TIME 2460000 12 30 5", {}},
+      {"WAIT 0 TIME 2460000 12 30 0", NoData, {}},  // the clock stands still
+      {"WAIT 0 TIME 2460000 12 60 0", WrongValue, {}},
       {"SET 0 TIME 2460000 24 0 0", WrongValue, {}},
       {"CHECK 0 TIME 2460001 0 0 0", Ok, {}},
       {"TERM 0 TIME", Ok, {"102 INFO 0 TIME"}},

@@ -6,6 +6,9 @@
 #include <thread>
 
 #include "SimFixture.h"
+#include "sim/SimLayout.h"
+#include "sim/SimLines.h"
+#include "sim/SimTimers.h"
 
 namespace tenvarra::test {
 namespace {
@@ -62,8 +65,9 @@ TEST_F(SimInfo, AnAccessorySwitchesBackAfterItsDelay) {
 }
 
 TEST_F(SimInfo, ARunningModelClockReportsEachModelMinute) {
-  // 6000 times as fast: a model minute every 10 ms.
-  ASSERT_EQ(Cmd->Ask("INIT 0 TIME 6000 1"), Ok);
+  // 600 times as fast: a model minute every 100 ms. (At 6000 times, a minute
+  // every 10 ms, a loaded machine made timers late by a whole model minute.)
+  ASSERT_EQ(Cmd->Ask("INIT 0 TIME 600 1"), Ok);
   ASSERT_EQ(Cmd->Ask("SET 0 TIME 2460000 23 58 0"), Ok);
   const std::string set = "100 INFO 0 TIME 2460000 23 58 0";
   const std::string midnight = "100 INFO 0 TIME 2460001 0 0 0";
@@ -80,6 +84,26 @@ TEST_F(SimInfo, ARunningModelClockReportsEachModelMinute) {
   EXPECT_EQ(after.back(), midnight);
   ASSERT_EQ(Cmd->Ask("TERM 0 TIME"), Ok);
   EXPECT_EQ(Info->ReadThrough("102 INFO 0 TIME").back(), "102 INFO 0 TIME");
+}
+
+TEST_F(SimInfo, AWaitForModelTimeIsAnsweredOnceItIsReachedAndHoldsTheLinesAfterIt) {
+  auto waiter = Connect("COMMAND");
+  ASSERT_EQ(Cmd->Ask("INIT 0 TIME 1 1"), Ok);
+  ASSERT_EQ(Cmd->Ask("SET 0 TIME 2460000 12 0 0"), Ok);
+  EXPECT_TRUE(TTenvarraProcess::Matches(waiter->Ask("WAIT 0 TIME 2460000 11 59 0"),
+                                        "100 INFO 0 TIME 2460000 12 0 *"));  // passed already
+  // An hour ahead: the waiting session's next line waits with it, while the
+  // others are served.
+  ASSERT_TRUE(waiter->Send("WAIT 0 TIME 2460000 13 0 0"));
+  ASSERT_TRUE(waiter->Send("GET 1 POWER"));
+  ASSERT_EQ(Cmd->Ask("GET 1 POWER"), "100 INFO 1 POWER OFF");
+  ASSERT_EQ(Cmd->Ask("SET 0 TIME 2460000 13 0 0"), Ok);
+  EXPECT_TRUE(TTenvarraProcess::Matches(waiter->Next(), "100 INFO 0 TIME 2460000 13 0 *"));
+  EXPECT_EQ(waiter->Next(), "100 INFO 1 POWER OFF");
+  // A clock ended under a wait ends the wait.
+  ASSERT_TRUE(waiter->Send("WAIT 0 TIME 2460001 0 0 0"));
+  ASSERT_EQ(Cmd->Ask("TERM 0 TIME"), Ok);
+  EXPECT_EQ(waiter->Next(), NoData);
 }
 
 TEST_F(SimInfo, TheOwnerSetsContactsFromAnotherThreadWithStrictlyRisingStamps) {
@@ -101,6 +125,28 @@ TEST_F(SimInfo, TheOwnerSetsContactsFromAnotherThreadWithStrictlyRisingStamps) {
     last = TSimClient::Stamp(*line);
   }
   EXPECT_EQ(ReportsSoFar(*Info), Strings{});
+}
+
+// Pending timers cannot pile up however often a client sets a port or the
+// model clock: each replaces the one it set before.
+TEST(SimLayoutTimers, EachPortAndTheModelClockKeepOnePendingTimer) {
+  TSimLines lines;
+  TSimTimers timers;
+  Strings reports;
+  TSimLayout layout(lines, timers, [&reports](const std::string& Line) { reports.push_back(Line); });
+  TSimBus& bus = *layout.Bus(5);
+  layout.InitAccessory(bus, 12, prM);
+  for (int i = 0; i < 10000; ++i) layout.SetAccessory(bus, 12, 0, 1, 2000000000);
+  EXPECT_EQ(timers.Count(), 1u);
+  layout.SetAccessory(bus, 12, 1, 1, 2000000000);
+  layout.InitTime(60, 1);
+  for (int i = 0; i < 10000; ++i) layout.SetTime({2460000, 12, 0, i % 60});
+  EXPECT_EQ(timers.Count(), 3u);
+  layout.SetAccessory(bus, 12, 1, 0, 2000000000);  // switched off by hand: nothing pending
+  EXPECT_EQ(timers.Count(), 2u);
+  layout.Reset();
+  EXPECT_TRUE(timers.Empty());
+  EXPECT_TRUE(reports.back().ends_with(" 102 INFO 0 TIME")) << reports.back();
 }
 
 TEST(SimPattern, RunsALightOverTheFirstContacts) {

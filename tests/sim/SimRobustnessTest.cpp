@@ -2,6 +2,8 @@
 // lines, never read, or come a hundred at once. A taken port and a stop with
 // clients connected are run through the program (SimProgramTest).
 
+#include <algorithm>
+
 #include "SimFixture.h"
 
 namespace tenvarra::test {
@@ -73,6 +75,31 @@ TEST(SimStalledClient, IsDroppedWhileTheOthersAreServed) {
   EXPECT_TRUE(dropped) << rounds << " rounds";
   EXPECT_TRUE(stalled.WaitClosed());
   EXPECT_EQ(cmd.Ask("GET 8 POWER"), "100 INFO 8 POWER OFF");
+}
+
+// The snapshot grows with the layout; a new information session gets all of
+// it, however far beyond the limit for a client that does not read.
+TEST(SimLargeSnapshot, ReachesANewInformationSessionWhole) {
+  TSimOptions options;
+  options.Port = 0;
+  options.MaxOutputBytes = 4096;
+  TSimServer server(options);
+  server.Start();
+  TSimClient cmd(server.Port());
+  ASSERT_EQ(cmd.Handshake("COMMAND"), 1);
+  for (int address = 1; address <= 100; ++address)
+    ASSERT_EQ(cmd.Ask("INIT 2 GL " + std::to_string(address) + " N 1 28 28"), Ok);
+  TSimClient info(server.Port());
+  ASSERT_EQ(info.Handshake("INFO"), 2);
+  std::string stopped = "100 INFO 2 GL 100 1 0 28";
+  for (int i = 0; i < 28; ++i) stopped += " 0";
+  const Strings snapshot = info.ReadThrough("100 INFO 8 POWER OFF");
+  // 9 descriptions, 8 power lines, two lines a loco: some 20 KB.
+  EXPECT_EQ(snapshot.size(), 9u + 8u + 200u);
+  EXPECT_EQ(std::count(snapshot.begin(), snapshot.end(), stopped), 1);
+  // Later reports still count: the session is served as before.
+  ASSERT_EQ(cmd.Ask("SET 2 POWER ON"), Ok);
+  EXPECT_EQ(info.Next(), "100 INFO 2 POWER ON");
 }
 
 TEST(SimManyClients, AHundredAtOnceAreAllServed) {
