@@ -41,6 +41,19 @@ protected:
     options.ReplyTimeoutMs = ReplyTimeoutMs;
     return std::make_unique<TBridge>(Loop, Queue, UI, options);
   }
+  // A bridge on Server, with a short reply time-out for the stalls scripted.
+  std::unique_ptr<TBridge> MakeBridgeOn(TTestBridgeUI& UI, const TScriptedServer& Server) {
+    auto bridge = MakeBridge(UI, 500);
+    bridge->UseServerForRun("127.0.0.1", Server.Port());
+    return bridge;
+  }
+  // Connects and waits until the server's bus Number is known and the connect has settled.
+  ::testing::AssertionResult ConnectUntilBus(TBridge& Bridge, int32_t Number) {
+    Bridge.ConnecttoServer1Click();
+    if (Loop.RunUntil([&] { return Bridge.SRCPCl1().BusByNumber(Number) && !Bridge.ConnectEnabled(); }, WaitMs))
+      return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "bus " << Number << " never came";
+  }
   TMoBaAdvancedLoco& AddLoco(TBridge& Bridge, int32_t Address, int32_t Entry) {
     auto loco = std::make_unique<TMoBaAdvancedLoco>();
     loco->SetProtocol(DialogProtocols()[Entry]);
@@ -142,9 +155,7 @@ TEST_F(TBridgeTest, TheGeneralSetupsSaveAimsTheClientOnlyWhenEveryFieldIsGoodAnd
 TEST_F(TBridgeTest, LocosTravelOnTheirBusByNumberAndAStalledReplyIsShownAndSurvived) {
   TScriptedServer server;
   TTestBridgeUI ui;
-  auto bridge = MakeBridge(ui, 500);
-  bridge->SRCPCl1().SetHost("127.0.0.1");
-  bridge->SRCPCl1().SetPort(server.Port());
+  auto bridge = MakeBridgeOn(ui, server);
   AddLoco(*bridge, 12, 1);  // Motorola: bus 1
   AddLoco(*bridge, 40, 9);  // NMRA with a long address: bus 3
 
@@ -152,8 +163,7 @@ TEST_F(TBridgeTest, LocosTravelOnTheirBusByNumberAndAStalledReplyIsShownAndSurvi
   server.Connection(1).Handshake("INFO", 2)
       .Send("2.000 100 INFO 1 DESCRIPTION GL")
       .Send("2.000 100 INFO 3 DESCRIPTION GL");
-  bridge->ConnecttoServer1Click();
-  ASSERT_TRUE(Loop.RunUntil([&] { return bridge->SRCPCl1().BusByNumber(3) && !bridge->ConnectEnabled(); }, WaitMs));
+  ASSERT_TRUE(ConnectUntilBus(*bridge, 3));
 
   // Unknown to the server: INIT and SET, then SET again once the wait is over.
   server.Connection(0)
@@ -183,9 +193,7 @@ TEST_F(TBridgeTest, LocosTravelOnTheirBusByNumberAndAStalledReplyIsShownAndSurvi
 TEST_F(TBridgeTest, AOneBusServerGetsWhatTheSettingsSteerThereAndMissingBusesAndRefusalsAreLogged) {
   TScriptedServer server;
   TTestBridgeUI ui;
-  auto bridge = MakeBridge(ui, 500);
-  bridge->SRCPCl1().SetHost("127.0.0.1");
-  bridge->SRCPCl1().SetPort(server.Port());
+  auto bridge = MakeBridgeOn(ui, server);
   bridge->Settings().NMRAGLSBus = 1;
   bridge->Settings().S88Bus = 1;
   AddLoco(*bridge, 7, 6);   // NMRA, short address: bus 1 as set
@@ -193,8 +201,7 @@ TEST_F(TBridgeTest, AOneBusServerGetsWhatTheSettingsSteerThereAndMissingBusesAnd
 
   server.Connection(0).Handshake("COMMAND", 1).Expect("GET 1 POWER").Send("2.100 100 INFO 1 POWER OFF");
   server.Connection(1).Handshake("INFO", 2).Send("2.000 100 INFO 1 DESCRIPTION GL GA FB POWER");
-  bridge->ConnecttoServer1Click();
-  ASSERT_TRUE(Loop.RunUntil([&] { return bridge->SRCPCl1().BusByNumber(1) && !bridge->ConnectEnabled(); }, WaitMs));
+  ASSERT_TRUE(ConnectUntilBus(*bridge, 1));
 
   server.Connection(0)
       .Expect("INIT 1 GL 7 N 1 14 5").Send("3.000 200 OK")
