@@ -12,6 +12,10 @@
  * A descriptor is matched by the device it refers to against the links of
  * the port directory ($TENVARRA_PORT_DIR, else the bridge's default), never
  * by a name the application used. Only the C library is used.
+ *
+ * With $TENVARRA_CD_OFF set (non-empty), CD reads off and never changes for
+ * this process: DOSBox's BIOS sends nothing through int 14h while it sees a
+ * carrier.
  */
 #define _GNU_SOURCE
 
@@ -92,6 +96,12 @@ static int port_directory(char* path, size_t size) {
   else
     n = snprintf(path, size, "/tmp/tenvarra-%u", (unsigned)geteuid());
   return n > 0 && (size_t)n < size;
+}
+
+/* The input lines that read off, and never change, for this process. */
+static uint32_t hidden_lines(void) {
+  const char* cd_off = getenv("TENVARRA_CD_OFF");
+  return cd_off != NULL && cd_off[0] != '\0' ? (uint32_t)TIOCM_CAR : 0u;
 }
 
 static int is_port_name(const char* name) {
@@ -234,12 +244,13 @@ static int count_lines(struct tenvarra_lines* lines, struct serial_icounter_stru
   memset(counts, 0, sizeof *counts);
   counts->cts = (int)tenvarra_lines_load(&lines->cts);
   counts->dsr = (int)tenvarra_lines_load(&lines->dsr);
-  counts->dcd = (int)tenvarra_lines_load(&lines->dcd);
+  counts->dcd = (hidden_lines() & TIOCM_CAR) ? 0 : (int)tenvarra_lines_load(&lines->dcd);
   return 0;
 }
 
 /* Changes of the lines in Mask since First. */
 static int changed(struct tenvarra_lines* lines, unsigned long mask, const uint32_t first[3]) {
+  mask &= ~(unsigned long)hidden_lines();
   return ((mask & TIOCM_CTS) && tenvarra_lines_load(&lines->cts) != first[0]) ||
          ((mask & TIOCM_DSR) && tenvarra_lines_load(&lines->dsr) != first[1]) ||
          ((mask & TIOCM_CD) && tenvarra_lines_load(&lines->dcd) != first[2]);
@@ -291,7 +302,7 @@ static int answer(int fd, unsigned long request, void* arg, struct next_symbol* 
             errno = EFAULT;
             return -1;
           }
-          *(int*)arg = (int)tenvarra_lines_load(&lines->lines);
+          *(int*)arg = (int)(tenvarra_lines_load(&lines->lines) & ~hidden_lines());
           return 0;
         case TIOCMIWAIT:
           return wait_lines(fd, lines, (unsigned long)arg);

@@ -34,10 +34,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The probe program, preloaded: one command, one answer line.
+// The probe program, preloaded: one command, one answer line. Settings are
+// more "NAME=value" entries of its environment.
 class TProbe {
 public:
-  explicit TProbe(const std::string& PortDir) {
+  explicit TProbe(const std::string& PortDir, const std::vector<std::string>& Settings = {}) {
     int in[2], out[2];
     if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) return;
 #ifdef TENVARRA_PROBE_RUNNER
@@ -49,8 +50,9 @@ public:
     std::vector<std::string> args = {TENVARRA_PROBE};
     std::vector<std::string> env = {std::string("LD_PRELOAD=") + TENVARRA_MODEMLINES, "TENVARRA_PORT_DIR=" + PortDir};
 #endif
+    env.insert(env.end(), Settings.begin(), Settings.end());
     for (char** e = environ; *e != nullptr; ++e) {
-      if (std::strncmp(*e, "LD_PRELOAD=", 11) != 0 && std::strncmp(*e, "TENVARRA_PORT_DIR=", 18) != 0) env.push_back(*e);
+      if (std::strncmp(*e, "LD_PRELOAD=", 11) != 0 && std::strncmp(*e, "TENVARRA_", 9) != 0) env.push_back(*e);
     }
     std::vector<char*> envp;
     for (std::string& e : env) envp.push_back(e.data());
@@ -192,6 +194,19 @@ TEST_F(ModemLinesTest, TheApplicationReadsTheBridgesLinesAndSetsItsOwn) {
 
   // A pseudo-terminal that is no port has no modem lines, as without the library.
   EXPECT_EQ(App.Ask("foreign"), "error " + std::to_string(ENOTTY));
+}
+
+// DOSBox's BIOS sends nothing while it sees a carrier: a process told so
+// reads CD off, and every other line as the bridge has it.
+TEST_F(ModemLinesTest, AProcessToldToSeeNoCarrierReadsCdOff) {
+  TProbe dos(Ports, {"TENVARRA_CD_OFF=1"});
+  ASSERT_EQ(dos.Ask("open " + Port->LinkPath()), "ok");
+  ASSERT_EQ(App.Ask("open " + Port->LinkPath()), "ok");
+  EXPECT_EQ(dos.Ask("get"), Lines(TIOCM_CTS | TIOCM_DSR));
+  EXPECT_EQ(App.Ask("get"), Lines(Bridge));
+  Port->SetHandshakeLine(false);
+  EXPECT_EQ(dos.Ask("get"), Lines(TIOCM_DSR));
+  EXPECT_EQ(dos.Ask("count"), "count 1 0 0");
 }
 
 }  // namespace
