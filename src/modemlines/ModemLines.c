@@ -4,7 +4,10 @@
  * that is the slave of a bridge port from the port's shared line state
  * (LineState.h), since a pseudo-terminal has no modem lines of its own.
  * Every other call, and every descriptor that is not such a slave, goes to
- * the C library's ioctl untouched, with its result and errno.
+ * the C library untouched, with its result and errno. A 32-bit program reaches
+ * the C library by one of two entry points, ioctl or, when it was built with
+ * a 64-bit time_t (32-bit Wine's own Unix side is), __ioctl_time64; each is
+ * answered here and passes on to its own next symbol.
  *
  * A descriptor is matched by the device it refers to against the links of
  * the port directory ($TENVARRA_PORT_DIR, else the bridge's default), never
@@ -65,13 +68,18 @@ static struct port ports[PORT_SLOTS];
 static unsigned next_slot;
 static pthread_mutex_t ports_lock = PTHREAD_MUTEX_INITIALIZER;
 
-static ioctl_fn next_ioctl(void) {
-  static ioctl_fn next;
-  ioctl_fn found = __atomic_load_n(&next, __ATOMIC_ACQUIRE);
+/* The C library's function behind one of our entry points, found once. */
+struct next_symbol {
+  const char* name;
+  ioctl_fn found;
+};
+
+static ioctl_fn next_of(struct next_symbol* next) {
+  ioctl_fn found = __atomic_load_n(&next->found, __ATOMIC_ACQUIRE);
   if (found == NULL) {
-    void* symbol = dlsym(RTLD_NEXT, "ioctl");
+    void* symbol = dlsym(RTLD_NEXT, next->name);
     memcpy(&found, &symbol, sizeof found);
-    __atomic_store_n(&next, found, __ATOMIC_RELEASE);
+    __atomic_store_n(&next->found, found, __ATOMIC_RELEASE);
   }
   return found;
 }
@@ -280,12 +288,7 @@ static int wait_lines(int fd, struct tenvarra_lines* lines, unsigned long mask) 
   }
 }
 
-__attribute__((visibility("default"))) int ioctl(int fd, unsigned long request, ...) {
-  va_list args;
-  va_start(args, request);
-  void* arg = va_arg(args, void*);
-  va_end(args);
-
+static int answer(int fd, unsigned long request, void* arg, struct next_symbol* next_symbol) {
   if (request == TIOCMGET || request == TIOCMSET || request == TIOCMBIS || request == TIOCMBIC ||
       request == TIOCMIWAIT || request == TIOCGICOUNT) {
     char name[NAME_MAX + 1];
@@ -310,10 +313,35 @@ __attribute__((visibility("default"))) int ioctl(int fd, unsigned long request, 
       }
     }
   }
-  ioctl_fn next = next_ioctl();
+  ioctl_fn next = next_of(next_symbol);
   if (next == NULL) {
     errno = ENOSYS;
     return -1;
   }
   return next(fd, request, arg);
 }
+
+__attribute__((visibility("default"))) int ioctl(int fd, unsigned long request, ...) {
+  static struct next_symbol next = {"ioctl", NULL};
+  va_list args;
+  va_start(args, request);
+  void* arg = va_arg(args, void*);
+  va_end(args);
+  return answer(fd, request, arg, &next);
+}
+
+/* Only where time_t is 32-bit by default does the C library have a second
+   entry point; a program built with -D_TIME_BITS=64 calls it for every
+   ioctl. The requests answered here carry no time, so both take the same
+   path. This library itself keeps the 32-bit time_t: its futex call passes
+   the kernel's 32-bit timespec. */
+#if __TIMESIZE == 32
+__attribute__((visibility("default"))) int __ioctl_time64(int fd, unsigned long request, ...) {
+  static struct next_symbol next = {"__ioctl_time64", NULL};
+  va_list args;
+  va_start(args, request);
+  void* arg = va_arg(args, void*);
+  va_end(args);
+  return answer(fd, request, arg, &next);
+}
+#endif
