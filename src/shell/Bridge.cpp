@@ -216,10 +216,7 @@ TMoBaAdvancedLoco* TBridge::LearnLoco(int32_t Address) {
   loco->SetAddress(Address);
   loco->SetProtocol(protocol);
   TMoBaAdvancedLoco* learned = loco.get();
-  if (FStore.LocoTable().AddLoco(loco))
-    FUI.TablesChanged();
-  else
-    FStrayLoco = std::move(loco);
+  if (!FStore.LocoTable().AddLoco(loco)) FStrayLoco = std::move(loco);
   return learned;
 }
 
@@ -229,7 +226,7 @@ TMoBaAdvancedSolenoid* TBridge::LearnSolenoid(int32_t Address) {
     solenoid->SetAddress(Address);
     solenoid->SetProtocol(FSolLearnIndex == 0 ? &FStore.MotorolaSolenoidProtocol()
                                               : &FStore.NmraAccessoryProtocol());
-    if (FStore.SolenoidTable().AddSolenoid(solenoid)) FUI.TablesChanged();
+    FStore.SolenoidTable().AddSolenoid(solenoid);
   }
   return FStore.SolenoidTable().FindSolenoidByAddress(Address);
 }

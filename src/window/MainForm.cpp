@@ -190,11 +190,6 @@ bool TMainForm::AskSolenoidProtocol(int32_t Address, int32_t& SolLearnIndex) {
   return form.Ask(Address).has_value();
 }
 
-void TMainForm::TablesChanged() {
-  FLocoForm->TableChanged();
-  FSolForm->TableChanged();
-}
-
 void TMainForm::Close() { close(); }
 
 void TMainForm::closeEvent(QCloseEvent* Event) {
