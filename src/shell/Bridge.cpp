@@ -164,9 +164,13 @@ void TBridge::RxChar() {
   }
 }
 
-void TBridge::VSPort1OpenClose(bool Opened) {
-  SetStatus(spApplication, Opened ? "connected" : "not connected");
-  FLayout.PortHeld(Opened);
+void TBridge::VSPort1OpenClose(bool) {
+  // What the port says now, not what the event says: a close is reported
+  // after the last bytes are handed over, and a dialog they open (learning)
+  // runs the loop, in which the application may have opened the port again.
+  const bool opened = FPort && FPort->IsOpened();
+  SetStatus(spApplication, opened ? "connected" : "not connected");
+  FLayout.PortHeld(opened);
 }
 
 // ---- Log ----
