@@ -36,8 +36,8 @@ std::runtime_error Failure(const std::string& Path, const char* What) {
 
 }  // namespace
 
-TCommandSocket::TCommandSocket(TEventLoop& Loop, std::string Path, TRunner Runner)
-    : FLoop(Loop), FPath(std::move(Path)), FRunner(std::move(Runner)) {
+TCommandSocket::TCommandSocket(TEventLoop& Loop, std::string Path, TRunner Runner, int TimeoutMs)
+    : FLoop(Loop), FPath(std::move(Path)), FRunner(std::move(Runner)), FTimeoutMs(TimeoutMs) {
   const sockaddr_un address = AddressOf(FPath);
   FListen.Reset(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
   if (!FListen.Valid()) throw Failure(FPath, "socket");
@@ -66,9 +66,11 @@ void TCommandSocket::Accept() {
     if (!fd.Valid()) return;  // none waiting, or the client gave up already
     const int key = fd.Get();
     auto client = std::make_unique<TClient>();
+    const uint64_t serial = client->Serial = ++FLastSerial;
     client->Fd = std::move(fd);
     client->Watch = FLoop.Watch(key, ioRead, [this](int Fd, unsigned) { Read(Fd); });
-    client->Timer = FLoop.StartTimer(ClientTimeoutMs, false, [this, key] {
+    client->Timer = FLoop.StartTimer(FTimeoutMs, false, [this, key, serial] {
+      if (!Holds(key, serial)) return;
       FClients.at(key)->Timer = 0;
       Drop(key);
     });
@@ -96,11 +98,24 @@ void TCommandSocket::Read(int Fd) {
     Answer(Fd, {{"the command is longer than 1024 bytes"}, true});
     return;
   }
-  // The reply goes out before what the command starts (a close, a connect)
-  // runs on; the runner may not drop this connection meanwhile.
+  // The command has come whole: nothing more is read, and its time-out
+  // stops, since a command may run the loop (a message box) for as long as
+  // the person takes. The reply goes out before what the command starts (a
+  // close, a connect) runs on.
   FLoop.Unwatch(client.Watch);
   client.Watch = 0;
-  Answer(Fd, FRunner(client.Request));
+  FLoop.StopTimer(client.Timer);
+  client.Timer = 0;
+  const uint64_t serial = client.Serial;
+  const TCommandAnswer answer = FRunner(client.Request);
+  // Whoever holds this descriptor number now is answered only when it is
+  // the client that asked.
+  if (Holds(Fd, serial)) Answer(Fd, answer);
+}
+
+bool TCommandSocket::Holds(int Fd, uint64_t Serial) const {
+  const auto found = FClients.find(Fd);
+  return found != FClients.end() && found->second->Serial == Serial;
 }
 
 void TCommandSocket::Answer(int Fd, const TCommandAnswer& Answer) {

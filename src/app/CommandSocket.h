@@ -8,10 +8,14 @@
 // connection). One reply: "OK" or "FAIL" on a line, then the answer's lines,
 // then the socket closes. A client that stalls is cut off after
 // ClientTimeoutMs and one that sends too much is refused; neither blocks the
-// bridge, which reads and writes without waiting.
+// bridge, which reads and writes without waiting. A command may run the
+// event loop (the window's message boxes do): its client's time-out waits
+// meanwhile, and the answer goes only to the client that asked, while it is
+// still the one on its descriptor.
 //
 // Main thread only, on the program's event loop.
 
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -42,17 +46,22 @@ public:
   }
 
   // Listens on Path (a stale file there is replaced). Raises
-  // std::runtime_error when it cannot. Loop must outlive this.
-  TCommandSocket(TEventLoop& Loop, std::string Path, TRunner Runner);
+  // std::runtime_error when it cannot. Loop must outlive this. A client
+  // that has not sent its whole command after TimeoutMs is cut off.
+  TCommandSocket(TEventLoop& Loop, std::string Path, TRunner Runner, int TimeoutMs = ClientTimeoutMs);
   // Closes every connection and removes the socket file.
   ~TCommandSocket();
   TCommandSocket(const TCommandSocket&) = delete;
   TCommandSocket& operator=(const TCommandSocket&) = delete;
 
   const std::string& Path() const { return FPath; }
+  // Connections accepted and not yet answered or cut off.
+  std::size_t ClientCount() const { return FClients.size(); }
 
 private:
   struct TClient {
+    // A descriptor's number comes back for a later connection; this does not.
+    uint64_t Serial = 0;
     TUniqueFd Fd;
     TWatchId Watch = 0;
     TTimerId Timer = 0;
@@ -63,10 +72,14 @@ private:
   void Read(int Fd);
   void Answer(int Fd, const TCommandAnswer& Answer);
   void Drop(int Fd);
+  // Whether the client with Serial is still the one on Fd.
+  bool Holds(int Fd, uint64_t Serial) const;
 
   TEventLoop& FLoop;
   std::string FPath;
   TRunner FRunner;
+  int FTimeoutMs;
+  uint64_t FLastSerial = 0;
   TUniqueFd FListen;
   TWatchId FListenWatch = 0;
   std::map<int, std::unique_ptr<TClient>> FClients;

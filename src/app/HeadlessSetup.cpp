@@ -110,6 +110,8 @@ std::optional<TCommandAnswer> THeadlessSetup::Run(const std::vector<std::string>
   if (verb == "settings" && Words.size() == 1) return Settings();
   if ((verb == "locos" || verb == "solenoids") && Words.size() == 1) return List(verb == "locos");
   if (verb == "set") {
+    // The setup would write its own values back over this one.
+    if (FBridge.GeneralSetupOpen()) return Refused(GeneralSetupOpenText);
     if (Words.size() < 3) return Refused("set takes a field and a value: set FIELD VALUE");
     std::string value = Words[2];
     for (std::size_t i = 3; i < Words.size(); ++i) value += " " + Words[i];
@@ -162,12 +164,16 @@ TCommandAnswer THeadlessSetup::Set(const std::string& Name, const std::string& V
     if (const auto wrong = CheckSetupField(*found->Field, Value)) return Refused(*wrong);
     fields.*found->Text = Value;
   }
+  const std::string done = LabelOf(*found) + " set to " + Value;
   try {
     FBridge.GeneralSetupSave(fields);
-  } catch (const std::exception& Error) {
+  } catch (const EGeneralSetupError& Error) {
     return Refused(Error.what());
+  } catch (const std::exception& Error) {
+    // The value is in force for this run; only the file is behind.
+    return Refused(done + ", but " + Error.what());
   }
-  return {{LabelOf(*found) + " set to " + Value + "; loco.dat saved"}};
+  return {{done + "; loco.dat saved"}};
 }
 
 TCommandAnswer THeadlessSetup::List(bool Locos) const {

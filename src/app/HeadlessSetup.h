@@ -15,6 +15,10 @@ namespace tenvarra {
 
 class TBridge;
 
+// A setup command that would change a setting while the window's general
+// setup is open.
+inline constexpr const char* GeneralSetupOpenText = "the general setup is open in the window";
+
 class THeadlessSetup {
 public:
   // Bridge must outlive this.

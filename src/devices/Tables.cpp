@@ -8,47 +8,64 @@ namespace tenvarra {
 namespace {
 
 template <typename T>
-T* FindByAddress(const std::vector<std::unique_ptr<T>>& items, int32_t address) {
-  const auto it = std::find_if(items.begin(), items.end(),
-                               [address](const auto& item) { return item->Address() == address; });
-  return it == items.end() ? nullptr : it->get();
+using TRecords = std::vector<TTableRecord<T>>;
+
+template <typename T>
+T* FindByAddress(const TRecords<T>& records, int32_t address) {
+  const auto it = std::find_if(records.begin(), records.end(),
+                               [address](const auto& record) { return record.Device->Address() == address; });
+  return it == records.end() ? nullptr : it->Device.get();
 }
 
 template <typename T>
-bool Add(std::vector<std::unique_ptr<T>>& items, std::unique_ptr<T>& item) {
-  if (!item || FindByAddress(items, item->Address())) return false;
-  items.push_back(std::move(item));
+bool Add(TRecords<T>& records, std::unique_ptr<T>& item, TRecordId& lastId, TTableChanges& changes) {
+  if (!item || FindByAddress(records, item->Address())) return false;
+  records.push_back({std::move(item), ++lastId});
+  changes.Tell();
   return true;
 }
 
 template <typename T>
-T* At(const std::vector<std::unique_ptr<T>>& items, int32_t index) {
-  return index >= 0 && index < static_cast<int32_t>(items.size()) ? items[index].get() : nullptr;
+bool Inside(const TRecords<T>& records, int32_t index) {
+  return index >= 0 && index < static_cast<int32_t>(records.size());
 }
 
 template <typename T>
-std::unique_ptr<T> Take(std::vector<std::unique_ptr<T>>& items, const T* item) {
-  const auto it = std::find_if(items.begin(), items.end(),
-                               [item](const auto& held) { return held.get() == item; });
-  if (!item || it == items.end()) return nullptr;
-  std::unique_ptr<T> taken = std::move(*it);
-  items.erase(it);
+int32_t IndexOf(const TRecords<T>& records, TRecordId id) {
+  const auto it = std::find_if(records.begin(), records.end(), [id](const auto& record) { return record.Id == id; });
+  return id == NoRecord || it == records.end() ? -1 : static_cast<int32_t>(it - records.begin());
+}
+
+template <typename T>
+std::unique_ptr<T> Take(TRecords<T>& records, const T* item, TTableChanges& changes) {
+  const auto it = std::find_if(records.begin(), records.end(),
+                               [item](const auto& record) { return record.Device.get() == item; });
+  if (!item || it == records.end()) return nullptr;
+  std::unique_ptr<T> taken = std::move(it->Device);
+  records.erase(it);
+  changes.Tell();
   return taken;
 }
 
 }  // namespace
 
-bool TLocoTable::AddLoco(std::unique_ptr<TMoBaAdvancedLoco>& Loco) { return Add(FLocos, Loco); }
+bool TLocoTable::AddLoco(std::unique_ptr<TMoBaAdvancedLoco>& Loco) { return Add(FLocos, Loco, FLastId, FChanges); }
 
 TMoBaAdvancedLoco* TLocoTable::FindLocoByAddress(int32_t Address) const {
   return FindByAddress(FLocos, Address);
 }
 
-TMoBaAdvancedLoco* TLocoTable::LocoAt(int32_t Index) const { return At(FLocos, Index); }
+TMoBaAdvancedLoco* TLocoTable::LocoAt(int32_t Index) const {
+  return Inside(FLocos, Index) ? FLocos[Index].Device.get() : nullptr;
+}
 
 bool TLocoTable::RemoveLoco(const TMoBaAdvancedLoco* Loco) {
-  return Take(FLocos, Loco) != nullptr;  // the taken loco is destroyed here
+  return Take(FLocos, Loco, FChanges) != nullptr;  // the taken loco is destroyed here
 }
+
+TRecordId TLocoTable::LocoIdAt(int32_t Index) const { return Inside(FLocos, Index) ? FLocos[Index].Id : NoRecord; }
+
+int32_t TLocoTable::IndexOfLoco(TRecordId Id) const { return IndexOf(FLocos, Id); }
 
 TMoBaLocoProtocol* TLocoTable::AdoptProtocol(std::unique_ptr<TMoBaLocoProtocol> Protocol) {
   if (!Protocol) return nullptr;
@@ -57,7 +74,7 @@ TMoBaLocoProtocol* TLocoTable::AdoptProtocol(std::unique_ptr<TMoBaLocoProtocol> 
 }
 
 bool TSolenoidTable::AddSolenoid(std::unique_ptr<TMoBaAdvancedSolenoid>& Solenoid) {
-  return Add(FSolenoids, Solenoid);
+  return Add(FSolenoids, Solenoid, FLastId, FChanges);
 }
 
 TMoBaAdvancedSolenoid* TSolenoidTable::FindSolenoidByAddress(int32_t Address) const {
@@ -65,12 +82,17 @@ TMoBaAdvancedSolenoid* TSolenoidTable::FindSolenoidByAddress(int32_t Address) co
 }
 
 TMoBaAdvancedSolenoid* TSolenoidTable::SolenoidAt(int32_t Index) const {
-  return At(FSolenoids, Index);
+  return Inside(FSolenoids, Index) ? FSolenoids[Index].Device.get() : nullptr;
 }
 
-std::unique_ptr<TMoBaAdvancedSolenoid> TSolenoidTable::RemoveSolenoid(
-    const TMoBaAdvancedSolenoid* Solenoid) {
-  return Take(FSolenoids, Solenoid);
+std::unique_ptr<TMoBaAdvancedSolenoid> TSolenoidTable::RemoveSolenoid(const TMoBaAdvancedSolenoid* Solenoid) {
+  return Take(FSolenoids, Solenoid, FChanges);
 }
+
+TRecordId TSolenoidTable::SolenoidIdAt(int32_t Index) const {
+  return Inside(FSolenoids, Index) ? FSolenoids[Index].Id : NoRecord;
+}
+
+int32_t TSolenoidTable::IndexOfSolenoid(TRecordId Id) const { return IndexOf(FSolenoids, Id); }
 
 }  // namespace tenvarra

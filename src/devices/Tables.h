@@ -1,6 +1,11 @@
 #pragma once
 // The loco and solenoid tables: ordered, owning, with unique addresses.
 // Searches are linear in table order; a table is never sorted.
+//
+// Each record gets an identity when it is added that no later record of its
+// table gets, so whoever keeps a record in mind (a setup dialog showing it)
+// can tell it from a record added after it left, wherever that one lives in
+// memory. Every change is told through Changes().
 
 #include <cstdint>
 #include <memory>
@@ -8,8 +13,20 @@
 
 #include "devices/Loco.h"
 #include "devices/Solenoid.h"
+#include "devices/TableChanges.h"
 
 namespace tenvarra {
+
+// A record's identity in its table; NoRecord stands for none.
+using TRecordId = uint64_t;
+inline constexpr TRecordId NoRecord = 0;
+
+// One record of a table: the device it owns and its identity.
+template <typename TDevice>
+struct TTableRecord {
+  std::unique_ptr<TDevice> Device;
+  TRecordId Id = NoRecord;
+};
 
 class TLocoTable {
 public:
@@ -28,6 +45,12 @@ public:
   // Takes Loco out and destroys it; false when it is not in the table.
   bool RemoveLoco(const TMoBaAdvancedLoco* Loco);
 
+  // The identity of the record at Index; NoRecord outside the table.
+  TRecordId LocoIdAt(int32_t Index) const;
+  // Where the record is now; -1 once it has left the table.
+  int32_t IndexOfLoco(TRecordId Id) const;
+  TTableChanges& Changes() { return FChanges; }
+
   // Keeps a protocol alive as long as the table, for locos that have a
   // protocol of their own (e.g. read from the settings file). Returns it.
   TMoBaLocoProtocol* AdoptProtocol(std::unique_ptr<TMoBaLocoProtocol> Protocol);
@@ -35,7 +58,9 @@ public:
 private:
   // Declared first so that the locos, which refer to them, go before them.
   std::vector<std::unique_ptr<TMoBaLocoProtocol>> FProtocols;
-  std::vector<std::unique_ptr<TMoBaAdvancedLoco>> FLocos;
+  std::vector<TTableRecord<TMoBaAdvancedLoco>> FLocos;
+  TRecordId FLastId = NoRecord;
+  TTableChanges FChanges;
 };
 
 class TSolenoidTable {
@@ -53,8 +78,15 @@ public:
   // it; none when it is not in the table.
   std::unique_ptr<TMoBaAdvancedSolenoid> RemoveSolenoid(const TMoBaAdvancedSolenoid* Solenoid);
 
+  // As their loco twins.
+  TRecordId SolenoidIdAt(int32_t Index) const;
+  int32_t IndexOfSolenoid(TRecordId Id) const;
+  TTableChanges& Changes() { return FChanges; }
+
 private:
-  std::vector<std::unique_ptr<TMoBaAdvancedSolenoid>> FSolenoids;
+  std::vector<TTableRecord<TMoBaAdvancedSolenoid>> FSolenoids;
+  TRecordId FLastId = NoRecord;
+  TTableChanges FChanges;
 };
 
 }  // namespace tenvarra

@@ -108,6 +108,7 @@ TDeviceForm::TDeviceForm(const TTexts& Texts, std::unique_ptr<TEditedTable> Tabl
     FEditor.Delete();
     ShowRecord();
   });
+  FEditor.OnTableChanged = [this] { TableChanged(); };
   // Only the person's choices: the dialog's own selections change no label.
   connect(FProtocol, &QComboBox::activated, this, [this] { ItemChosen(SelectedItem()); });
   connect(FProtocol->lineEdit(), &QLineEdit::textEdited, this,

@@ -3,8 +3,10 @@
 // at a time, browsed with "<<" and ">>", created, saved and deleted. The
 // rules are the device editor's (TDeviceEditor); the form only shows its
 // state and hands it the person's clicks. Every change goes straight into the
-// table; there is no cancel. A subclass gives the table, the protocol items
-// and what else it shows of a device.
+// table; there is no cancel. While the form is open it follows every change
+// of the table, whoever makes it (a device learned, a command from another
+// program). A subclass gives the table, the protocol items and what else it
+// shows of a device.
 //
 // Main thread only.
 
@@ -33,10 +35,6 @@ public:
   // typed text that names no protocol.
   int32_t SelectedItem() const;
 
-  // Shows the position and the buttons anew, for a table that changed while
-  // the form is open (a device learned meanwhile); the fields stay as typed.
-  void TableChanged();
-
 protected:
   struct TTexts {
     const char* Caption;
@@ -62,6 +60,11 @@ protected:
   void showEvent(QShowEvent* Event) override;
 
 private:
+  // Shows the position and the buttons anew, for a table that changed while
+  // the form is open; the fields stay as typed. A shown record that left the
+  // table becomes a new entry with its fields, so a save puts back what the
+  // person sees.
+  void TableChanged();
   // The editor's current record; a new entry when it has none.
   void ShowRecord();
   void ShowNewEntry();

@@ -206,7 +206,10 @@ bool TSetupForm::Execute() {
     ShowErrorBox(owner, Text(e.what()));
     return false;
   }
-  if (exec() != QDialog::Accepted) return false;
+  if (FHooks.Shown) FHooks.Shown(true);
+  const int result = exec();
+  if (FHooks.Shown) FHooks.Shown(false);
+  if (result != QDialog::Accepted) return false;
   try {
     FHooks.Save(Fields());
   } catch (const std::exception& e) {

@@ -29,6 +29,8 @@ struct TSetupHooks {
   // updates the client's host and port. What it throws is shown in the error
   // box.
   std::function<void(const TGeneralSetupFields& Fields)> Save;
+  // Called with true as the form opens and false as it closes, before Save.
+  std::function<void(bool Open)> Shown;
 };
 
 class TSetupForm : public QDialog {

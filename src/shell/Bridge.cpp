@@ -164,9 +164,13 @@ void TBridge::RxChar() {
   }
 }
 
-void TBridge::VSPort1OpenClose(bool Opened) {
-  SetStatus(spApplication, Opened ? "connected" : "not connected");
-  FLayout.PortHeld(Opened);
+void TBridge::VSPort1OpenClose(bool) {
+  // What the port says now, not what the event says: a close is reported
+  // after the last bytes are handed over, and a dialog they open (learning)
+  // runs the loop, in which the application may have opened the port again.
+  const bool opened = FPort && FPort->IsOpened();
+  SetStatus(spApplication, opened ? "connected" : "not connected");
+  FLayout.PortHeld(opened);
 }
 
 // ---- Log ----
@@ -216,10 +220,7 @@ TMoBaAdvancedLoco* TBridge::LearnLoco(int32_t Address) {
   loco->SetAddress(Address);
   loco->SetProtocol(protocol);
   TMoBaAdvancedLoco* learned = loco.get();
-  if (FStore.LocoTable().AddLoco(loco))
-    FUI.TablesChanged();
-  else
-    FStrayLoco = std::move(loco);
+  if (!FStore.LocoTable().AddLoco(loco)) FStrayLoco = std::move(loco);
   return learned;
 }
 
@@ -229,7 +230,7 @@ TMoBaAdvancedSolenoid* TBridge::LearnSolenoid(int32_t Address) {
     solenoid->SetAddress(Address);
     solenoid->SetProtocol(FSolLearnIndex == 0 ? &FStore.MotorolaSolenoidProtocol()
                                               : &FStore.NmraAccessoryProtocol());
-    if (FStore.SolenoidTable().AddSolenoid(solenoid)) FUI.TablesChanged();
+    FStore.SolenoidTable().AddSolenoid(solenoid);
   }
   return FStore.SolenoidTable().FindSolenoidByAddress(Address);
 }

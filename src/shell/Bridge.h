@@ -98,10 +98,15 @@ public:
   // Writes loco.dat; the setup dialogs call it after a change. An error is
   // shown, and false returned.
   bool SaveStoreFile();
-  // The general setup's "&Save": takes the fields back, writes loco.dat and
-  // hands host and port to the client. Raises EGeneralSetupError for the
-  // first bad field (nothing is taken over or written) and what the save raises.
+  // The general setup's "&Save": takes the fields back, hands host and port
+  // to the client and writes loco.dat. Raises EGeneralSetupError for the
+  // first bad field (nothing is taken over or written), and what the save
+  // raises when loco.dat cannot be written (the fields are in force then).
   void GeneralSetupSave(const TGeneralSetupFields& Fields);
+  // While the window's general setup is open, what it will write back must
+  // not be changed from elsewhere: setup commands refuse to change settings.
+  bool GeneralSetupOpen() const { return FGeneralSetupOpen; }
+  void SetGeneralSetupOpen(bool Open) { FGeneralSetupOpen = Open; }
   // Points the client at this server for the rest of the run (--server, the
   // simulated layout), whatever the settings say; the general setup then
   // still saves host and port for the next run.
@@ -202,6 +207,7 @@ private:
   int32_t FSolLearnIndex = 0;
   // While the person's disconnect runs: the end it reports is no loss.
   bool FDisconnecting = false;
+  bool FGeneralSetupOpen = false;
   // A learned loco whose address the table already had: it serves the
   // command in hand and lives until the next one is learned.
   std::unique_ptr<TMoBaAdvancedLoco> FStrayLoco;

@@ -8,9 +8,11 @@ namespace tenvarra {
 
 void TBridge::GeneralSetupSave(const TGeneralSetupFields& Fields) {
   ApplyGeneralSetup(Fields, FStore.Settings);
-  FStoreFile.Save(FStore);
-  // Taking effect at the next connection, unless the run keeps to its server.
+  // Taking effect at the next connection, unless the run keeps to its server;
+  // also when loco.dat cannot be written: the run then uses what the person
+  // saved, and the settings in force and the client's server agree.
   AimClient();
+  FStoreFile.Save(FStore);
 }
 
 void TBridge::UseServerForRun(const std::string& Host, int32_t Port) {

@@ -48,8 +48,6 @@ public:
   // The solenoid learning window: every change of the choice is stored in
   // SolLearnIndex at once (0 Motorola, 1 NMRA); true when the person saves.
   virtual bool AskSolenoidProtocol(int32_t Address, int32_t& SolLearnIndex) = 0;
-  // A device was learned into a table; a setup open meanwhile shows it.
-  virtual void TablesChanged() {}
 
   // Asks the front end to close; it runs the bridge's close query first.
   virtual void Close() = 0;

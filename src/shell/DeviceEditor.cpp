@@ -4,16 +4,16 @@
 
 namespace tenvarra {
 
+TDeviceEditor::TDeviceEditor(TEditedTable& Table)
+    : FTable(Table), FListening(Table.Listen([this] {
+        if (OnTableChanged) OnTableChanged();
+      })) {}
+
 void TDeviceEditor::Open() { MakeCurrent(0); }
 
-void TDeviceEditor::MakeCurrent(int32_t Index) { FCurrent = FTable.At(Index); }
+void TDeviceEditor::MakeCurrent(int32_t Index) { FCurrent = FTable.IdAt(Index); }
 
-int32_t TDeviceEditor::CurrentIndex() const {
-  if (!FCurrent) return -1;
-  for (int32_t i = 0; i < FTable.Count(); ++i)
-    if (FTable.At(i) == FCurrent) return i;
-  return -1;
-}
+int32_t TDeviceEditor::CurrentIndex() const { return FTable.IndexOf(FCurrent); }
 
 int32_t TDeviceEditor::Number() const {
   const int32_t index = CurrentIndex();
@@ -39,12 +39,12 @@ void TDeviceEditor::Next() {
 }
 
 bool TDeviceEditor::Select(int32_t Address) {
-  const TMoBaBaseDevice* record = FTable.Find(Address);
-  if (record) FCurrent = record;
-  return record != nullptr;
+  const TRecordId record = FTable.Find(Address);
+  if (record != NoRecord) FCurrent = record;
+  return record != NoRecord;
 }
 
-void TDeviceEditor::New() { FCurrent = nullptr; }
+void TDeviceEditor::New() { FCurrent = NoRecord; }
 
 TSaveOutcome TDeviceEditor::Save(int32_t Item, std::string_view AddressText) {
   if (Item < 0 || Item >= FTable.ItemCount()) return {TSaveResult::srNoProtocol, NoProtocolText};
@@ -56,9 +56,8 @@ TSaveOutcome TDeviceEditor::Save(int32_t Item, std::string_view AddressText) {
   }
   // A new protocol may lower the current record's own address onto another's.
   const int32_t index = CurrentIndex();
-  const TMoBaBaseDevice* holder = FTable.Find(FTable.RuledAddress(Item, address));
-  if (holder && (index < 0 || holder != FTable.At(index)))
-    return {TSaveResult::srAddressInUse, AddressInUseText};
+  const TRecordId holder = FTable.Find(FTable.RuledAddress(Item, address));
+  if (holder != NoRecord && holder != FCurrent) return {TSaveResult::srAddressInUse, AddressInUseText};
   if (index >= 0) FTable.RemoveAt(index);
   if (!FTable.Append(Item, address)) return {TSaveResult::srAddressInUse, AddressInUseText};
   MakeCurrent(Count() - 1);

@@ -4,10 +4,12 @@
 // delete. No toolkit: the setup dialogs are views over it, and any other
 // front end can edit a table by the same rules.
 //
-// The current record is held by identity, not by position, and looked up in
-// the table whenever it is needed. A device learned while the editor is open
-// (the table grows) or a record that leaves the table meanwhile therefore
-// never turns a save or a delete onto another record.
+// The current record is held by its identity in the table (never reused, not
+// its place in memory), and looked up whenever it is needed. A device learned
+// while the editor is open, a record that leaves the table meanwhile, or one
+// added by someone else in its place therefore never turns a save or a
+// delete onto another record. The editor hears of every change of the table,
+// whoever makes it, and passes it on to whatever shows it.
 //
 // Saving replaces the current record by a new one appended at the end of the
 // table, so a saved record moves to the end. The current record is only taken
@@ -17,10 +19,12 @@
 // Main thread only, like the tables.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
 #include "devices/Device.h"
+#include "devices/Tables.h"
 
 namespace tenvarra {
 
@@ -31,10 +35,17 @@ public:
   virtual ~TEditedTable() = default;
 
   virtual int32_t Count() const = 0;
-  // Index 0 .. Count-1; the object is the record's identity.
+  // Index 0 .. Count-1; none outside.
   virtual const TMoBaBaseDevice* At(int32_t Index) const = 0;
-  virtual const TMoBaBaseDevice* Find(int32_t Address) const = 0;
+  // The identity of the record at Index; NoRecord outside.
+  virtual TRecordId IdAt(int32_t Index) const = 0;
+  // Where the record is now; -1 once it has left the table.
+  virtual int32_t IndexOf(TRecordId Id) const = 0;
+  // The record with Address; NoRecord when there is none.
+  virtual TRecordId Find(int32_t Address) const = 0;
   virtual void RemoveAt(int32_t Index) = 0;
+  // Listener is told after every change of the table while the handle lives.
+  virtual TTableListening Listen(std::function<void()> Listener) = 0;
 
   virtual int32_t ItemCount() const = 0;
   // The item that stands for the protocol of the record at Index, or -1.
@@ -61,7 +72,14 @@ inline constexpr const char* NoProtocolText =
 class TDeviceEditor {
 public:
   // Table must outlive the editor.
-  explicit TDeviceEditor(TEditedTable& Table) : FTable(Table) {}
+  explicit TDeviceEditor(TEditedTable& Table);
+  TDeviceEditor(const TDeviceEditor&) = delete;
+  TDeviceEditor& operator=(const TDeviceEditor&) = delete;
+
+  // After every change of the table, this editor's own included; the
+  // current record may have left the table then (the editor then edits a
+  // new entry).
+  std::function<void()> OnTableChanged;
 
   // Each opening starts at the first record; an empty table starts a new entry.
   void Open();
@@ -95,9 +113,9 @@ private:
   void MakeCurrent(int32_t Index);
 
   TEditedTable& FTable;
-  // None for a new entry. Only compared, never followed: it may have left
-  // the table.
-  const TMoBaBaseDevice* FCurrent = nullptr;
+  // NoRecord for a new entry; it may have left the table since.
+  TRecordId FCurrent = NoRecord;
+  TTableListening FListening;
 };
 
 }  // namespace tenvarra

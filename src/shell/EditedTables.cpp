@@ -1,6 +1,7 @@
 #include "shell/EditedTables.h"
 
 #include <memory>
+#include <utility>
 
 #include "devices/DialogProtocols.h"
 #include "shell/DeviceStore.h"
@@ -24,11 +25,21 @@ int32_t TEditedLocoTable::Count() const { return FTable.LocoCount(); }
 
 const TMoBaBaseDevice* TEditedLocoTable::At(int32_t Index) const { return FTable.LocoAt(Index); }
 
-const TMoBaBaseDevice* TEditedLocoTable::Find(int32_t Address) const {
-  return FTable.FindLocoByAddress(Address);
+TRecordId TEditedLocoTable::IdAt(int32_t Index) const { return FTable.LocoIdAt(Index); }
+
+int32_t TEditedLocoTable::IndexOf(TRecordId Id) const { return FTable.IndexOfLoco(Id); }
+
+TRecordId TEditedLocoTable::Find(int32_t Address) const {
+  for (int32_t i = 0; i < FTable.LocoCount(); ++i)
+    if (FTable.LocoAt(i)->Address() == Address) return FTable.LocoIdAt(i);
+  return NoRecord;
 }
 
 void TEditedLocoTable::RemoveAt(int32_t Index) { FTable.RemoveLoco(FTable.LocoAt(Index)); }
+
+TTableListening TEditedLocoTable::Listen(std::function<void()> Listener) {
+  return FTable.Changes().Listen(std::move(Listener));
+}
 
 int32_t TEditedLocoTable::ItemCount() const { return TDialogProtocols::Count; }
 
@@ -63,8 +74,19 @@ const TMoBaBaseDevice* TEditedSolenoidTable::At(int32_t Index) const {
   return FStore.SolenoidTable().SolenoidAt(Index);
 }
 
-const TMoBaBaseDevice* TEditedSolenoidTable::Find(int32_t Address) const {
-  return FStore.SolenoidTable().FindSolenoidByAddress(Address);
+TRecordId TEditedSolenoidTable::IdAt(int32_t Index) const { return FStore.SolenoidTable().SolenoidIdAt(Index); }
+
+int32_t TEditedSolenoidTable::IndexOf(TRecordId Id) const { return FStore.SolenoidTable().IndexOfSolenoid(Id); }
+
+TRecordId TEditedSolenoidTable::Find(int32_t Address) const {
+  const TSolenoidTable& table = FStore.SolenoidTable();
+  for (int32_t i = 0; i < table.SolenoidCount(); ++i)
+    if (table.SolenoidAt(i)->Address() == Address) return table.SolenoidIdAt(i);
+  return NoRecord;
+}
+
+TTableListening TEditedSolenoidTable::Listen(std::function<void()> Listener) {
+  return FStore.SolenoidTable().Changes().Listen(std::move(Listener));
 }
 
 void TEditedSolenoidTable::RemoveAt(int32_t Index) {

@@ -19,8 +19,11 @@ public:
 
   int32_t Count() const override;
   const TMoBaBaseDevice* At(int32_t Index) const override;
-  const TMoBaBaseDevice* Find(int32_t Address) const override;
+  TRecordId IdAt(int32_t Index) const override;
+  int32_t IndexOf(TRecordId Id) const override;
+  TRecordId Find(int32_t Address) const override;
   void RemoveAt(int32_t Index) override;
+  TTableListening Listen(std::function<void()> Listener) override;
   int32_t ItemCount() const override;
   int32_t ItemOf(int32_t Index) const override;
   int32_t RuledAddress(int32_t Item, int32_t Address) const override;
@@ -36,8 +39,11 @@ public:
 
   int32_t Count() const override;
   const TMoBaBaseDevice* At(int32_t Index) const override;
-  const TMoBaBaseDevice* Find(int32_t Address) const override;
+  TRecordId IdAt(int32_t Index) const override;
+  int32_t IndexOf(TRecordId Id) const override;
+  TRecordId Find(int32_t Address) const override;
   void RemoveAt(int32_t Index) override;
+  TTableListening Listen(std::function<void()> Listener) override;
   int32_t ItemCount() const override { return 2; }
   int32_t ItemOf(int32_t Index) const override;
   int32_t RuledAddress(int32_t Item, int32_t Address) const override;

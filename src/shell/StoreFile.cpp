@@ -167,9 +167,8 @@ void ParseStoreFile(const std::string& FileName, std::string Text, TDeviceStore&
   ReadSettings(r, Store.Settings);
   ReadLocos(r, Store.LocoTable());
   ReadSolenoids(r, Store);
-  // A file that ends before this value keeps the default.
-  const int32_t modules = r.ReadInt("the number of S88 modules");
-  if (!r.RanOut()) Store.Settings.S88Modules = modules;
+  // Like every number, 0 when the file ends before it.
+  Store.Settings.S88Modules = r.ReadInt("the number of S88 modules");
 }
 
 TLoadResult TStoreFile::Load(TDeviceStore& Store) {

@@ -48,6 +48,7 @@ TMainForm::TMainForm(TEventLoop& Loop, TMainThreadQueue& Queue, TBridgeOptions O
   TSetupHooks hooks;
   hooks.Connected = [this] { return FBridge->SRCPCl1().Connected(); };
   hooks.Save = [this](const TGeneralSetupFields& Fields) { FBridge->GeneralSetupSave(Fields); };
+  hooks.Shown = [this](bool Open) { FBridge->SetGeneralSetupOpen(Open); };
   FSetupForm = std::make_unique<TSetupForm>(FBridge->Settings(), std::move(hooks), this);
   FLearnForm = std::make_unique<TLearnForm>(TLearnForm::lkLoco, this);
 }
@@ -188,11 +189,6 @@ bool TMainForm::AskSolenoidProtocol(int32_t Address, int32_t& SolLearnIndex) {
   TLearnForm form(TLearnForm::lkSolenoid, this);
   form.OnChoice = [&SolLearnIndex](int32_t Item) { SolLearnIndex = Item; };
   return form.Ask(Address).has_value();
-}
-
-void TMainForm::TablesChanged() {
-  FLocoForm->TableChanged();
-  FSolForm->TableChanged();
 }
 
 void TMainForm::Close() { close(); }

@@ -82,7 +82,6 @@ public:
   void SetConnectEnabled(bool Enabled) override;
   std::optional<int32_t> AskLocoProtocol(int32_t Address) override;
   bool AskSolenoidProtocol(int32_t Address, int32_t& SolLearnIndex) override;
-  void TablesChanged() override;
   void Close() override;
 
 protected:

@@ -112,6 +112,28 @@ public:
   TBox Box;
 };
 
+// While it lives, closes every message box that opens, keeping its text;
+// at its end there must have been Count of them.
+class TBoxesAnswer {
+public:
+  explicit TBoxesAnswer(int Count) : FCount(Count) {
+    FTimer.setInterval(10);
+    QObject::connect(&FTimer, &QTimer::timeout, [this] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box || !box->isVisible()) return;
+      Texts << box->text();
+      box->done(QMessageBox::Ok);
+    });
+    FTimer.start();
+  }
+  ~TBoxesAnswer() { EXPECT_EQ(Texts.size(), FCount) << Texts.join(QLatin1Char('|')).toStdString(); }
+  QStringList Texts;
+
+private:
+  int FCount;
+  QTimer FTimer;
+};
+
 inline const QString AddressInUse =
     QStringLiteral("This address is already in use. Please use anaother address!");
 

@@ -27,7 +27,8 @@ protected:
 
   TSettings FSettings;
   TSetupForm FForm{FSettings,
-                   {[] { return false; }, [this](const TGeneralSetupFields& Fields) { ApplyGeneralSetup(Fields, FSettings); }}};
+                   {[] { return false; }, [this](const TGeneralSetupFields& Fields) { ApplyGeneralSetup(Fields, FSettings); },
+                    nullptr}};
 };
 
 TEST_F(SetupFormTest, SaveTakesWhatTheControlsShow) {

@@ -146,9 +146,15 @@ TEST_F(DeviceEditorTest, TheTableChangingUnderneathNeverMovesTheCurrentRecord) {
   FEditor.Next();
   EXPECT_EQ(State(), "4/4 8 i1 <d");
 
-  // The current record leaving the table makes a new entry of it.
+  // The current record leaving the table makes a new entry of it, and one
+  // added after it (perhaps where it lived in memory) is not taken for it.
+  int changes = 0;
+  FEditor.OnTableChanged = [&changes] { ++changes; };
   FStore.LocoTable().RemoveLoco(FStore.LocoTable().LocoAt(3));
   EXPECT_EQ(State(), "4/3 0 i-1 ");
+  AddLoco(5);
+  EXPECT_EQ(State(), "5/4 0 i-1 ");
+  EXPECT_EQ(changes, 2);
 }
 
 TEST(DeviceEditorSolenoidTest, SolenoidsTakeTheirProtocolsLimits) {

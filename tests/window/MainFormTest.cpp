@@ -19,6 +19,7 @@
 #include "dialogs/Screenshot.h"
 #include "platform/MainThreadQueue.h"
 #include "qtloop/QtEventLoop.h"
+#include "serialport/VSPort.h"
 #include "sim/SimServer.h"
 #include "window/FeedbackGrid.h"
 #include "window/LayoutForm.h"
@@ -28,28 +29,6 @@ namespace tenvarra {
 namespace {
 
 using namespace test;
-
-// While it lives, closes every message box that opens, keeping its text;
-// at its end there must have been Count of them.
-class TBoxesAnswer {
-public:
-  explicit TBoxesAnswer(int Count) : FCount(Count) {
-    FTimer.setInterval(10);
-    QObject::connect(&FTimer, &QTimer::timeout, [this] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      if (!box || !box->isVisible()) return;
-      Texts << box->text();
-      box->done(QMessageBox::Ok);
-    });
-    FTimer.start();
-  }
-  ~TBoxesAnswer() { EXPECT_EQ(Texts.size(), FCount) << Texts.join(QLatin1Char('|')).toStdString(); }
-  QStringList Texts;
-
-private:
-  int FCount;
-  QTimer FTimer;
-};
 
 class TMainFormTest : public ::testing::Test {
 protected:
@@ -233,6 +212,31 @@ TEST_F(TMainFormTest, UnknownAddressesAreLearnedThroughTheWindowsDialogs) {
   }
   EXPECT_EQ(Bridge().SolenoidTable().FindSolenoidByAddress(9)->Protocol(), &Bridge().Store().NmraAccessoryProtocol());
   EXPECT_EQ(Bridge().SolLearnIndex(), 1);
+}
+
+// The last bytes of an application that has closed the port ask for a loco
+// to be learned; while the question is open, an application opens the port
+// again. Panel 1 ends on what the port says.
+TEST_F(TMainFormTest, PanelOneEndsOnThePortsStateWhenItsLastBytesOpenADialog) {
+  {
+    TComClient gone(FPorts.File("COM1"));
+    ASSERT_TRUE(gone.Opened());
+    ASSERT_TRUE(gone.Write({5, 7}));
+  }  // closed before the window has looked
+  std::unique_ptr<TComClient> next;
+  {
+    TModalAnswer learn([&](QWidget& Window) {
+      next = std::make_unique<TComClient>(FPorts.File("COM1"));
+      ASSERT_TRUE(WaitFor([this] { return Panel(1) == "connected" && Bridge().Port()->IsOpened(); }));
+      Choose(Child<QComboBox>(Window, "cbGLs"), 1);
+      Click(Window, "buOK");
+    });
+    ASSERT_TRUE(WaitFor([this] { return Bridge().LocoTable().FindLocoByAddress(7) != nullptr; }));
+  }
+  ASSERT_TRUE(next && next->Opened());
+  EXPECT_TRUE(Bridge().Port()->IsOpened());
+  EXPECT_EQ(Panel(1), "connected");
+  EXPECT_TRUE(Bridge().Layout().PortIsHeld());
 }
 
 TEST_F(TMainFormTest, SetupItemsOpenTheDialogsAndSaveAfterTheDeviceSetups) {
