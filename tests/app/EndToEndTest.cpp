@@ -75,8 +75,8 @@ TEST_F(TEndToEndTest, SerialCommandsReachTheLayoutAndTheCloseQueryGuardsTheExit)
   // wait (only a SET once the server has reported it: BridgeTest).
   ASSERT_TRUE(app.Write({21, 12}));
   for (const char* line : {"Handling Loco with address: 12", "Function of Loco 12 set to 1",
-                           "Command: Snd: INIT 1 GL 12 M 2 14 5", "Command: Snd: SET 1 GL 12 1 36 100 1 0 0 0 0",
-                           "Command: Snd: SET 1 GL 12 1 36 100 1 0 0 0 0"})
+                           "Command: Snd: INIT 1 GL 12 M 2 14 5", "Command: Snd: SET 1 GL 12 1 5 14 1 0 0 0 0",
+                           "Command: Snd: SET 1 GL 12 1 5 14 1 0 0 0 0"})
     ASSERT_TRUE(program.WaitOut(line)) << line;
 
   // An unknown loco is learned as N1a (NMRA, short address) and goes to bus 2.
@@ -158,7 +158,7 @@ TEST_F(TEndToEndTest, APacedHostsCommandsArePairedAcrossReadsAndPowerComesOnAfte
   ASSERT_TRUE(app.Write({40}));
   ASSERT_TRUE(program.WaitOut("Dropped lone byte 40"));
   ASSERT_TRUE(app.WritePaced({6, 12}, milliseconds(2)));
-  ASSERT_TRUE(program.WaitOut("Command: Snd: SET 1 GL 12 1 43 100 0 0 0 0 0"));
+  ASSERT_TRUE(program.WaitOut("Command: Snd: SET 1 GL 12 1 6 14 0 0 0 0 0"));
 
   program.Command("disconnect");
   ASSERT_TRUE(program.WaitErr("status: 2 "));
@@ -245,7 +245,7 @@ TEST_F(TEndToEndTest, ALocoWithoutFunctionsIsDrivenOnTheSimulatedLayout) {
   ASSERT_TRUE(app.Opened());
   ASSERT_TRUE(app.Write({5, 75}));
   ASSERT_TRUE(program.WaitOut("Command: Snd: INIT 2 GL 75 N 1 14 0"));
-  ASSERT_TRUE(program.WaitOut("Command: Snd: SET 2 GL 75 1 36 100"));
+  ASSERT_TRUE(program.WaitOut("Command: Snd: SET 2 GL 75 1 5 14"));
   program.Command("state");
   ASSERT_TRUE(program.WaitOut("loco bus 2 address 75: speed 5/14, Forward, light off, functions -*"));
   // Both lines were taken: no refusal, no second INIT.
