@@ -149,8 +149,19 @@ void TMoBaSRCPLocoClient::FillSet() {
   const TMoBaAdvancedLoco& order = *FOrder;
   SetAddress(order.Address());
   DriveMode = DriveModeToSRCP(order.DriveMode(), DriveMode);
-  Speed = order.Speed();
-  MaxSpeed = order.MaxSpeed();
+  if (order.LocoProtocol()) {
+    // The decoder's own step of its own number of steps: a server that
+    // scales V by V_max drives the same speed as with any other scale, and
+    // one that takes V as the decoder step (ignoring V_max) drives the right
+    // one too. V_max 0 would mean nothing to either.
+    MaxSpeed = std::max(order.MaxSteps(), 1);
+    Speed = std::clamp(order.SpeedStep(), 0, MaxSpeed);
+  } else {
+    // Without a decoder there are no steps to count (its limit is the
+    // largest number there is): the speed goes on the scale it came with.
+    Speed = order.Speed();
+    MaxSpeed = order.MaxSpeed();
+  }
   SetFunctionCount(order.MaxFunctions());
   const int32_t known = std::min(order.FunctionCount(), FunctionCount());
   for (int32_t i = 0; i < known; ++i) SetFunction(i, order.FunctionState(i) ? 1 : 0);

@@ -220,7 +220,11 @@ TMoBaAdvancedLoco* TBridge::LearnLoco(int32_t Address) {
   loco->SetAddress(Address);
   loco->SetProtocol(protocol);
   TMoBaAdvancedLoco* learned = loco.get();
-  if (!FStore.LocoTable().AddLoco(loco)) FStrayLoco = std::move(loco);
+  if (FStore.LocoTable().AddLoco(loco)) {
+    SaveLearned();
+  } else {
+    FStrayLoco = std::move(loco);
+  }
   return learned;
 }
 
@@ -230,9 +234,22 @@ TMoBaAdvancedSolenoid* TBridge::LearnSolenoid(int32_t Address) {
     solenoid->SetAddress(Address);
     solenoid->SetProtocol(FSolLearnIndex == 0 ? &FStore.MotorolaSolenoidProtocol()
                                               : &FStore.NmraAccessoryProtocol());
-    FStore.SolenoidTable().AddSolenoid(solenoid);
+    if (FStore.SolenoidTable().AddSolenoid(solenoid)) SaveLearned();
   }
   return FStore.SolenoidTable().FindSolenoidByAddress(Address);
+}
+
+void TBridge::SaveLearned() {
+  // The person's answer must outlive every way the program can end, not
+  // only "Exit": a service stop, a closed window, a power cut.
+  try {
+    FStoreFile.Save(FStore);
+  } catch (const std::exception& Error) {
+    // Said once: every unknown address the application sends would say it
+    // again. The device stays in its table, and the next save takes it along.
+    if (!FLearnedSaveFailed) FUI.ShowError(Error.what());
+    FLearnedSaveFailed = true;
+  }
 }
 
 // ---- Connection ----

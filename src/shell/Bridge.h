@@ -191,6 +191,9 @@ private:
   // from the command session's traffic.
   void NoteRefusal(const std::string& Traffic);
   void SendLocoOnBus(TMoBaAdvancedLoco& Loco, int32_t Number);
+  // Writes loco.dat right after a device was learned; a failure is shown
+  // once per run.
+  void SaveLearned();
   void SetServerPower(bool On);
   void RxChar();
 
@@ -208,6 +211,8 @@ private:
   // While the person's disconnect runs: the end it reports is no loss.
   bool FDisconnecting = false;
   bool FGeneralSetupOpen = false;
+  // A save after learning failed and was shown.
+  bool FLearnedSaveFailed = false;
   // A learned loco whose address the table already had: it serves the
   // command in hand and lives until the next one is learned.
   std::unique_ptr<TMoBaAdvancedLoco> FStrayLoco;

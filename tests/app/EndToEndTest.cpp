@@ -21,11 +21,16 @@ namespace tenvarra::test {
 namespace {
 
 // Settings with the server's port and the log file on; loco 12 (Motorola,
-// 14 steps) and solenoid 7 (Motorola) known.
-std::string StoreFile(int Port) {
-  const Strings lines = {"localhost", std::to_string(Port), "200", "1", "0", "1", "1", "2", "3", "5",
-                         "6", "8", "1", "1", "12", "4", "2", "14", "0", "5", "80", "New Motorola (M2)",
-                         "1", "7", "0", "8"};
+// 14 steps), the New Motorola locos of MoreLocos after it, and solenoid 7
+// (Motorola) known.
+std::string StoreFile(int Port, bool LearningMode = false, const Strings& MoreLocos = {}) {
+  Strings lines = {"localhost", std::to_string(Port), "200", "1", LearningMode ? "1" : "0", "1", "1", "2", "3",
+                   "5", "6", "8", "1", std::to_string(1 + MoreLocos.size())};
+  Strings addresses = {"12"};
+  addresses.insert(addresses.end(), MoreLocos.begin(), MoreLocos.end());
+  for (const std::string& address : addresses)
+    lines.insert(lines.end(), {address, "4", "2", "14", "0", "5", "80", "New Motorola (M2)"});
+  lines.insert(lines.end(), {"1", "7", "0", "8"});
   std::string text;
   for (const std::string& line : lines) text += line + "\r\n";
   return text;
@@ -75,8 +80,8 @@ TEST_F(TEndToEndTest, SerialCommandsReachTheLayoutAndTheCloseQueryGuardsTheExit)
   // wait (only a SET once the server has reported it: BridgeTest).
   ASSERT_TRUE(app.Write({21, 12}));
   for (const char* line : {"Handling Loco with address: 12", "Function of Loco 12 set to 1",
-                           "Command: Snd: INIT 1 GL 12 M 2 14 5", "Command: Snd: SET 1 GL 12 1 36 100 1 0 0 0 0",
-                           "Command: Snd: SET 1 GL 12 1 36 100 1 0 0 0 0"})
+                           "Command: Snd: INIT 1 GL 12 M 2 14 5", "Command: Snd: SET 1 GL 12 1 5 14 1 0 0 0 0",
+                           "Command: Snd: SET 1 GL 12 1 5 14 1 0 0 0 0"})
     ASSERT_TRUE(program.WaitOut(line)) << line;
 
   // An unknown loco is learned as N1a (NMRA, short address) and goes to bus 2.
@@ -158,7 +163,7 @@ TEST_F(TEndToEndTest, APacedHostsCommandsArePairedAcrossReadsAndPowerComesOnAfte
   ASSERT_TRUE(app.Write({40}));
   ASSERT_TRUE(program.WaitOut("Dropped lone byte 40"));
   ASSERT_TRUE(app.WritePaced({6, 12}, milliseconds(2)));
-  ASSERT_TRUE(program.WaitOut("Command: Snd: SET 1 GL 12 1 43 100 0 0 0 0 0"));
+  ASSERT_TRUE(program.WaitOut("Command: Snd: SET 1 GL 12 1 6 14 0 0 0 0 0"));
 
   program.Command("disconnect");
   ASSERT_TRUE(program.WaitErr("status: 2 "));
@@ -245,7 +250,7 @@ TEST_F(TEndToEndTest, ALocoWithoutFunctionsIsDrivenOnTheSimulatedLayout) {
   ASSERT_TRUE(app.Opened());
   ASSERT_TRUE(app.Write({5, 75}));
   ASSERT_TRUE(program.WaitOut("Command: Snd: INIT 2 GL 75 N 1 14 0"));
-  ASSERT_TRUE(program.WaitOut("Command: Snd: SET 2 GL 75 1 36 100"));
+  ASSERT_TRUE(program.WaitOut("Command: Snd: SET 2 GL 75 1 5 14"));
   program.Command("state");
   ASSERT_TRUE(program.WaitOut("loco bus 2 address 75: speed 5/14, Forward, light off, functions -*"));
   // Both lines were taken: no refusal, no second INIT.
@@ -304,6 +309,60 @@ TEST_F(TEndToEndTest, AMissingDataDirectoryIsMadeSharingItIsToldAndALastLineWith
   EXPECT_EQ(refused.WaitExit(), 1);
   EXPECT_EQ(Count(refused.Err(), "message: cannot make the data directory " + Data.File("new/data/loco.dat/x") +
                                      ": Not a directory"), 1);
+}
+
+// Whatever the person answers to a learning question is saved at once, so a
+// service stop (SIGTERM, which saves nothing of its own) loses none of it.
+TEST_F(TEndToEndTest, DevicesLearnedFromTheApplicationOutliveAStopBySignal) {
+  Data.Write("loco.dat", StoreFile(Sim->Port(), true));
+  TTenvarraProcess learner(TENVARRA_PROGRAM, Arguments({"--simulate", "--connect", "--learn-loco", "1",
+                                                        "--learn-solenoid", "1"}));
+  ASSERT_TRUE(learner.WaitErr("status: 2 Conncected to Server"));
+  TComClient app(Ports.File("COM1"));
+  ASSERT_TRUE(app.Opened());
+  ASSERT_TRUE(app.Write({5, 40}));
+  ASSERT_TRUE(learner.WaitErr("learn: loco 40 protocol 1"));
+  ASSERT_TRUE(learner.WaitOut("Command: Snd: INIT 1 GL 40 M 2 14 5"));
+  ASSERT_TRUE(app.Write({33, 9}));
+  ASSERT_TRUE(learner.WaitErr("learn: solenoid 9 protocol 1"));
+  ASSERT_TRUE(learner.WaitOut("Command: Snd: SET 6 GA 9 0 1 200"));
+  EXPECT_EQ(learner.Terminate(), 0);
+  EXPECT_EQ(Count(learner.Err(), "message: *"), 0);
+
+  TTenvarraProcess next(TENVARRA_PROGRAM, Arguments({}));
+  ASSERT_TRUE(next.WaitOut("Providing COM1"));
+  for (const char* command : {"locos", "solenoids", "exit"}) next.Command(command);
+  EXPECT_EQ(next.WaitExit(), 0);
+  EXPECT_EQ(next.OutSinceMatch(),
+            (Strings{"12 New Motorola (M2)", "40 New Motorola (M2)", "7 Motorola Solenoid", "9 NMRA Accessory"}));
+}
+
+// A directory standing where loco.dat is renamed to stops every save, root's
+// too: the failure is said once, learning and driving go on, and the next
+// save that can be made takes every learned device along, nothing else lost.
+TEST_F(TEndToEndTest, AStoreFileThatCannotBeReplacedIsToldOnceAndLearningGoesOn) {
+  namespace fs = std::filesystem;
+  TTenvarraProcess program(TENVARRA_PROGRAM, Arguments({"--simulate", "--connect", "--learn-loco", "1"}));
+  ASSERT_TRUE(program.WaitErr("status: 2 Conncected to Server"));
+  TComClient app(Ports.File("COM1"));
+  ASSERT_TRUE(app.Opened());
+  const std::string file = Data.File("loco.dat");
+  ASSERT_TRUE(fs::remove(file) && fs::create_directory(file));
+
+  ASSERT_TRUE(app.Write({5, 40}));
+  ASSERT_TRUE(program.WaitErr("message: " + file + " was not saved: " + file + ": Is a directory"));
+  ASSERT_TRUE(program.WaitOut("Command: Snd: INIT 1 GL 40 M 2 14 5"));
+  ASSERT_TRUE(app.Write({5, 41}));
+  ASSERT_TRUE(program.WaitErr("learn: loco 41 protocol 1"));
+  ASSERT_TRUE(program.WaitOut("Command: Snd: INIT 1 GL 41 M 2 14 5"));
+
+  ASSERT_TRUE(fs::remove(file));
+  ASSERT_TRUE(app.Write({5, 42}));
+  ASSERT_TRUE(program.WaitOut("Command: Snd: INIT 1 GL 42 M 2 14 5"));
+  EXPECT_EQ(program.Terminate(), 0);
+  EXPECT_EQ(Count(program.Err(), "message: *"), 1);
+  // The file as it was, with the three learned locos after loco 12.
+  EXPECT_EQ(Data.Read("loco.dat"), StoreFile(Sim->Port(), false, {"40", "41", "42"}));
 }
 
 // A layout computer's service: the server given on the command line, a

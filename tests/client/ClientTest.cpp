@@ -241,21 +241,27 @@ TEST_F(ClientTest, AConnectStalledInTheInformationHandshakeLeavesTheClientIdle) 
   EXPECT_EQ(Client->BusCount(), 0);
 }
 
+// A loco goes as its decoder's step of the decoder's steps; loco 27, whose
+// protocol the server never told, on the scale of its report.
 TEST_F(ClientTest, EmergencyStopStopsEveryReportedLocoAndReleaseRestoresTheirDirections) {
   Locos();
   ASSERT_TRUE(Push({"2.000 101 INFO 1 GL 24 M 2 14 5", "2.010 101 INFO 1 GL 25 M 2 14 5",
                     "2.020 101 INFO 1 GL 26 M 2 14 5", "2.100 100 INFO 1 GL 24 1 50 100 1 0 0 0 0",
-                    "2.110 100 INFO 1 GL 25 0 20 100 0 0 0 0 0"}));
-  Cmd().Expect("SET 1 GL 24 2 50 100 1 0 0 0 0").Send("3.000 200 OK");
-  Cmd().Expect("SET 1 GL 25 2 21 100 0 0 0 0 0").Send("3.010 200 OK");
-  Cmd().Expect("SET 1 GL 26 2 0 100 0 0 0 0 0").Send("3.020 200 OK");
+                    "2.110 100 INFO 1 GL 25 0 20 100 0 0 0 0 0", "2.120 100 INFO 1 GL 27 1 64 128 1"}));
+  std::string noProtocolFunctions = " 1";  // as many as a loco without protocol may have
+  for (int i = 1; i < 255; ++i) noProtocolFunctions += " 0";
+  Cmd().Expect("SET 1 GL 24 2 7 14 1 0 0 0 0").Send("3.000 200 OK");
+  Cmd().Expect("SET 1 GL 25 2 3 14 0 0 0 0 0").Send("3.010 200 OK");
+  Cmd().Expect("SET 1 GL 26 2 0 14 0 0 0 0 0").Send("3.020 200 OK");
+  Cmd().Expect("SET 1 GL 27 2 64 128" + noProtocolFunctions).Send("3.030 200 OK");
   Client->SetEmergencyStop(true);
   ASSERT_TRUE(Cmd().Done() && Client->BusByNumber(1)->EmergencyStop());
 
   // Loco 26 was driven on meanwhile: the release leaves it alone.
   ASSERT_TRUE(Push("4.000 100 INFO 1 GL 26 1 10 100 0 0 0 0 0"));
-  Cmd().Expect("SET 1 GL 24 1 50 100 1 0 0 0 0").Send("5.000 200 OK");
-  Cmd().Expect("SET 1 GL 25 0 21 100 0 0 0 0 0").Send("5.010 200 OK");
+  Cmd().Expect("SET 1 GL 24 1 7 14 1 0 0 0 0").Send("5.000 200 OK");
+  Cmd().Expect("SET 1 GL 25 0 3 14 0 0 0 0 0").Send("5.010 200 OK");
+  Cmd().Expect("SET 1 GL 27 1 64 128" + noProtocolFunctions).Send("5.020 200 OK");
   Client->SetEmergencyStop(false);
   EXPECT_TRUE(Cmd().Done() && !Client->BusByNumber(1)->EmergencyStop());
 }

@@ -166,13 +166,13 @@ TEST_F(LocoTest, InitLocoSendsTheProtocolThenDrivesAndOnlyReportsChangeRecords) 
   auto loco = MakeLoco("Motorola 2", 24, mdmForward, 7);
   loco->SetFunctionState(0, true);
   Cmd().Expect("INIT 1 GL 24 M 2 14 5").Send("3.000 200 OK");
-  Cmd().Expect("SET 1 GL 24 1 50 100 1 0 0 0 0").Send("3.100 200 OK");
+  Cmd().Expect("SET 1 GL 24 1 7 14 1 0 0 0 0").Send("3.100 200 OK");
   EXPECT_TRUE(locos.InitLoco(*loco));
 
   // A refused INIT still sends the SET, whose reply is the result.
   auto nmra = MakeLoco("NMRA 1", 3, mdmBackwards, 14);
   Cmd().Expect("INIT 1 GL 3 N 2 28 5").Send("3.200 412 ERROR wrong value");
-  Cmd().Expect("SET 1 GL 3 0 50 100 0 0 0 0 0").Send("3.300 412 ERROR wrong value");
+  Cmd().Expect("SET 1 GL 3 0 14 28 0 0 0 0 0").Send("3.300 412 ERROR wrong value");
   EXPECT_FALSE(locos.InitLoco(*nmra));
   EXPECT_TRUE(Cmd().Done() && locos.Count() == 0 && Events.empty());
 }
@@ -181,13 +181,13 @@ TEST_F(LocoTest, ChangeFlipsTheLastDirectionAndFunctionsAboveTheCountKeepTheirVa
   TMoBaSRCPLocos& locos = Locos();
   auto loco = MakeLoco("Motorola 2", 24, mdmChange, 0);
   // A fresh group stands at forward, so the first change goes backward.
-  Cmd().Expect("SET 1 GL 24 0 0 100 0 0 0 0 0").Send("3.000 200 OK");
-  Cmd().Expect("SET 1 GL 24 1 0 100 0 0 0 0 0").Send("3.100 200 OK");
+  Cmd().Expect("SET 1 GL 24 0 0 14 0 0 0 0 0").Send("3.000 200 OK");
+  Cmd().Expect("SET 1 GL 24 1 0 14 0 0 0 0 0").Send("3.100 200 OK");
   ASSERT_TRUE(locos.SetLoco(*loco) && locos.SetLoco(*loco) && Cmd().Done());
   ASSERT_TRUE(Push("4.000 100 INFO 1 GL 24 0 0 100 0 1 1 1 1"));
   loco->SetFunctionCount(2);
   loco->SetFunctionState(0, true);
-  Cmd().Expect("SET 1 GL 24 1 0 100 1 0 1 1 1").Send("4.100 200 OK");
+  Cmd().Expect("SET 1 GL 24 1 0 14 1 0 1 1 1").Send("4.100 200 OK");
   EXPECT_TRUE(locos.SetLoco(*loco));
   EXPECT_TRUE(Cmd().Done());
 }
@@ -195,7 +195,7 @@ TEST_F(LocoTest, ChangeFlipsTheLastDirectionAndFunctionsAboveTheCountKeepTheirVa
 TEST_F(LocoTest, RefusedAndReinitializedCommandsAreRepeatedWithWhatTheCallerAskedFor) {
   TMoBaSRCPLocos& locos = Locos();
   auto loco = MakeLoco("Motorola 2", 24, mdmForward, 7);
-  const std::string set = "SET 1 GL 24 1 50 100 0 0 0 0 0";
+  const std::string set = "SET 1 GL 24 1 7 14 0 0 0 0 0";
   Cmd().Expect(set).Send("3.000 415 ERROR forbidden");
   // The server still has the loco standing backward.
   Cmd().Expect("GET 1 GL 24").Send("3.100 100 INFO 1 GL 24 0 0 100 0 0 0 0 0");
@@ -208,7 +208,7 @@ TEST_F(LocoTest, RefusedAndReinitializedCommandsAreRepeatedWithWhatTheCallerAske
   loco->SetSpeedStep(14);
   Cmd().Expect("INIT 1 GL 24 M 2 14 5").Send("3.300 424 ERROR device reinitialized");
   Cmd().Expect("GET 1 GL 24").Send("3.400 100 INFO 1 GL 24 0 20 100 0 1 0 0 0");
-  Cmd().Expect("SET 1 GL 24 1 100 100 0 0 0 0 0").Send("3.500 200 OK");
+  Cmd().Expect("SET 1 GL 24 1 14 14 0 0 0 0 0").Send("3.500 200 OK");
   EXPECT_TRUE(locos.InitLoco(*loco));
   EXPECT_TRUE(Cmd().Done());
   EXPECT_EQ(Events.size(), 2u);

@@ -19,6 +19,7 @@
 #include "serialport/VSPort.h"
 #include "shell/Bridge.h"
 #include "shell/GeneralSetup.h"
+#include "shell/LayoutText.h"
 #include "shell/TestBridgeUI.h"
 #include "srcp/ScriptedServer.h"
 
@@ -168,8 +169,8 @@ TEST_F(TBridgeTest, LocosTravelOnTheirBusByNumberAndAStalledReplyIsShownAndSurvi
   // Unknown to the server: INIT and SET, then SET again once the wait is over.
   server.Connection(0)
       .Expect("INIT 3 GL 40 N 2 28 5").Send("3.300 200 OK")
-      .Expect("SET 3 GL 40 1 21 100 0 0 0 0 0").Send("3.300 200 OK")
-      .Expect("SET 3 GL 40 1 21 100 0 0 0 0 0").Send("3.500 200 OK");
+      .Expect("SET 3 GL 40 1 6 28 0 0 0 0 0").Send("3.300 200 OK")
+      .Expect("SET 3 GL 40 1 6 28 0 0 0 0 0").Send("3.500 200 OK");
   bridge->Engine().HandleLoco(6, 40);
   EXPECT_TRUE(server.Connection(0).Done());
   EXPECT_TRUE(ui.Messages.empty());
@@ -179,7 +180,7 @@ TEST_F(TBridgeTest, LocosTravelOnTheirBusByNumberAndAStalledReplyIsShownAndSurvi
   // shown and the bridge goes on.
   server.Connection(1).Send("3.600 100 INFO 1 GL 12 1 36 100 0 0 0 0 0");
   ASSERT_TRUE(Loop.RunUntil([&] { return bridge->SRCPCl1().BusByNumber(1)->Locos()->FindLoco(12); }, WaitMs));
-  server.Connection(0).Expect("SET 1 GL 12 1 43 100 0 0 0 0 0");
+  server.Connection(0).Expect("SET 1 GL 12 1 6 14 0 0 0 0 0");
   bridge->Engine().HandleLoco(6, 12);
   EXPECT_TRUE(server.Connection(0).Done());
   ASSERT_EQ(ui.Messages.size(), 1u);
@@ -205,8 +206,8 @@ TEST_F(TBridgeTest, AOneBusServerGetsWhatTheSettingsSteerThereAndMissingBusesAnd
 
   server.Connection(0)
       .Expect("INIT 1 GL 7 N 1 14 5").Send("3.000 200 OK")
-      .Expect("SET 1 GL 7 1 43 100 0 0 0 0 0").Send("3.000 200 OK")
-      .Expect("SET 1 GL 7 1 43 100 0 0 0 0 0").Send("3.200 200 OK")
+      .Expect("SET 1 GL 7 1 6 14 0 0 0 0 0").Send("3.000 200 OK")
+      .Expect("SET 1 GL 7 1 6 14 0 0 0 0 0").Send("3.200 200 OK")
       .Expect("INIT 1 FB S88 LPT1 8").Send("3.300 419 ERROR list too short");
   bridge->Engine().HandleLoco(6, 7);
   bridge->Engine().HandleLoco(6, 40);
@@ -216,6 +217,48 @@ TEST_F(TBridgeTest, AOneBusServerGetsWhatTheSettingsSteerThereAndMissingBusesAnd
   const auto count = [&](const std::string& Line) { return std::count(ui.Log.begin(), ui.Log.end(), Line); };
   EXPECT_EQ(count("Loco 40: the server has no bus 3"), 1);  // once per loco and bus
   EXPECT_EQ(count("Refused by the server: INIT 1 FB S88 LPT1 8: 419 ERROR list too short"), 1);
+  EXPECT_TRUE(ui.Messages.empty());
+}
+
+
+// A server whose SRCP service takes V as the decoder's step, whatever V_max
+// says, and reports that step of the decoder's steps: each loco runs at the
+// step the application asked for, and the layout shows that step, whether
+// the server told the loco's protocol (loco 12) or not (loco 7).
+TEST_F(TBridgeTest, AServerThatTakesVAsTheDecoderStepDrivesAndReportsTheStepAskedFor) {
+  TScriptedServer server;
+  TTestBridgeUI ui;
+  auto bridge = MakeBridgeOn(ui, server);
+  bridge->Settings().NMRAGLSBus = 1;
+  AddLoco(*bridge, 12, 1);  // Motorola, 14 steps
+  AddLoco(*bridge, 7, 8);   // NMRA, 128 steps
+  const std::string welcome = "Layoutserver 2.0r1; SRCP 0.8.4; SRCPOTHER 0.8.3";
+  server.Connection(0).Handshake("COMMAND", 1, welcome);
+  server.Connection(1).Handshake("INFO", 2, welcome).Send("2.000 100 INFO 1 DESCRIPTION GL");
+  ASSERT_TRUE(ConnectUntilBus(*bridge, 1));
+
+  server.Connection(0)
+      .Expect("INIT 1 GL 12 M 2 14 5").Send("3.000 200 OK")
+      .Expect("SET 1 GL 12 1 5 14 0 0 0 0 0").Send("3.010 200 OK")
+      .Expect("SET 1 GL 12 1 5 14 0 0 0 0 0").Send("3.200 200 OK")
+      .Expect("INIT 1 GL 7 N 1 128 5").Send("3.300 200 OK")
+      .Expect("SET 1 GL 7 1 9 128 0 0 0 0 0").Send("3.310 200 OK")
+      .Expect("SET 1 GL 7 1 9 128 0 0 0 0 0").Send("3.500 200 OK");
+  bridge->Engine().HandleLoco(5, 12);
+  bridge->Engine().HandleLoco(9, 7);
+  ASSERT_TRUE(server.Connection(0).Done());
+  server.Connection(1)
+      .Send("3.000 101 INFO 1 GL 12 M 2 14 5")
+      .Send("3.010 100 INFO 1 GL 12 1 5 14 0 0 0 0 0")
+      .Send("3.310 100 INFO 1 GL 7 1 9 128 0 0 0 0 0");
+  const auto locoLines = [&] {
+    std::vector<std::string> lines;
+    for (const std::string& line : LayoutStateLines(bridge->Layout(), bridge->PortName()))
+      if (line.starts_with("loco ")) lines.push_back(line.substr(0, line.find(',')));
+    return lines;
+  };
+  const std::vector<std::string> shown = {"loco bus 1 address 7: speed 9/128", "loco bus 1 address 12: speed 5/14"};
+  EXPECT_TRUE(Loop.RunUntil([&] { return locoLines() == shown; }, WaitMs)) << ::testing::PrintToString(locoLines());
   EXPECT_TRUE(ui.Messages.empty());
 }
 

@@ -212,6 +212,8 @@ TEST_F(TMainFormTest, UnknownAddressesAreLearnedThroughTheWindowsDialogs) {
   }
   EXPECT_EQ(Bridge().SolenoidTable().FindSolenoidByAddress(9)->Protocol(), &Bridge().Store().NmraAccessoryProtocol());
   EXPECT_EQ(Bridge().SolLearnIndex(), 1);
+  // Saved with the answer, not at the next setup or "Exit".
+  EXPECT_NE(FData.Read("loco.dat").find("\r\n9\r\n1\r\n"), std::string::npos);
 }
 
 // The last bytes of an application that has closed the port ask for a loco
