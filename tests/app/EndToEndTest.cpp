@@ -459,6 +459,8 @@ TEST(TenvarraOptions, HelpVersionAndBadOptions) {
       {{"--headless=yes"}, 2, "tenvarra: --headless takes no value"},
       {{"--server", "host:0"}, 2, "tenvarra: --server takes HOST[:PORT] with a port from 1 to 65535, not \"host:0\""},
       {{"--command", "state", "--port-dir", "/nonexistent"}, 1, "tenvarra: no running instance has a port in /nonexistent"},
+      {{"--port", "../COM1"}, 2,
+       "tenvarra: --port takes a port name COM1 to COM999 or a serial device's file name, not \"../COM1\""},
   };
   for (const auto& c : cases) {
     TTenvarraProcess program(TENVARRA_PROGRAM, c.Arguments);
