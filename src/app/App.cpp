@@ -125,6 +125,7 @@ TBridgeOptions BridgeOptions(const TAppOptions& Options, const TDataDirChoice& D
   TBridgeOptions options;
   options.DataDir = DataDir.Dir;
   options.PortDir = Options.PortDir;
+  options.SerialDevice = Options.SerialDevice;
   options.ReplyTimeoutMs = Options.ReplyTimeoutMs;
   options.Reconnect = Options.Reconnect;
   return options;
@@ -178,15 +179,24 @@ int Run(const TAppOptions& Options, const TDataDirChoice& DataDir, TUniqueFd& Si
     });
   }
 
-  const std::unique_ptr<TDataDirLock> dataDirLock = PrepareDataDir(DataDir, UI);
-  if (!dataDirLock) {
+  const auto unhook = [&] {
     if (signalWatch != 0) Loop.Unwatch(signalWatch);
     Loop.Unwatch(queueWatch);
     Queue.OnAsyncError = nullptr;
+  };
+  const std::unique_ptr<TDataDirLock> dataDirLock = PrepareDataDir(DataDir, UI);
+  if (!dataDirLock) {
+    unhook();
     return 1;
   }
   if (!Options.ServerHost.empty() && !Options.Simulate) Bridge.UseServerForRun(Options.ServerHost, Options.ServerPort);
   FormCreate();
+  // The serial device asked for cannot be used (the error box said why):
+  // without it the bridge would serve nobody.
+  if (!Options.SerialDevice.empty() && !Bridge.PortError().empty()) {
+    unhook();
+    return 1;
+  }
   if (!Options.ServerHost.empty() && Options.Simulate)
     UI.AddLogLine("--server " + Options.ServerHost + " is not used: --simulate runs the simulated layout");
   std::unique_ptr<TCommandSocket> commandSocket;
@@ -206,9 +216,7 @@ int Run(const TAppOptions& Options, const TDataDirChoice& DataDir, TUniqueFd& Si
   if (Options.Connect) Bridge.ConnecttoServer1Click();
 
   const int status = QCoreApplication::exec();
-  if (signalWatch != 0) Loop.Unwatch(signalWatch);
-  Loop.Unwatch(queueWatch);
-  Queue.OnAsyncError = nullptr;
+  unhook();
   return status;
 }
 

@@ -23,6 +23,11 @@ const char* const AppUsage =
     "                         $XDG_DATA_HOME/tenvarra or ~/.local/share/tenvarra)\n"
     "  --port-dir DIR         where the COM<n> link is made (default:\n"
     "                         $XDG_RUNTIME_DIR/tenvarra or /tmp/tenvarra-<uid>)\n"
+    "  --serial DEVICE        use this serial device (e.g. /dev/ttyUSB0, a\n"
+    "                         /dev/serial/by-id/... link) as the port instead of a\n"
+    "                         pseudo-terminal: 2400 baud 8N2, RTS the handshake\n"
+    "                         line, DSR the application holding the port; the\n"
+    "                         device is looked for again when it goes away\n"
     "  --connect              connect to the server at start\n"
     "  --log                  switch \"Log enabled\" on at start\n"
     "  --learn-loco N         answer the loco learning dialog with protocol N (0-10)\n"
@@ -40,7 +45,8 @@ const char* const AppUsage =
     "  --command TEXT         send one menu command to the running instance (the\n"
     "                         lowest COM number in the port directory, or --port),\n"
     "                         print its answer and end: 0 done, 1 refused or none\n"
-    "  --port COM<n>          the instance --command talks to\n"
+    "  --port NAME            the instance --command talks to: COM<n>, or the file\n"
+    "                         name of its serial device (ttyUSB0)\n"
     "  --help                 show this text\n"
     "  --version              show the version\n";
 
@@ -119,8 +125,17 @@ TAppOptions ParseAppOptions(const std::vector<std::string>& Arguments) {
       options.Command = value();
     } else if (arg == "--port") {
       options.PortName = value();
-      if (!options.PortName.starts_with("COM") || !WholeNumber(options.PortName.substr(3), 1, 999))
-        Refuse("--port takes a port name COM1 to COM999, not \"" + options.PortName + "\"");
+      const std::string& name = options.PortName;
+      const bool com = name.starts_with("COM") && WholeNumber(name.substr(3), 1, 999);
+      // A serial device's file name; a path would lead out of the port directory.
+      const bool device = !name.starts_with("COM") && !name.empty() && name[0] != '.' &&
+                          name.find('/') == std::string::npos;
+      if (!com && !device)
+        Refuse("--port takes a port name COM1 to COM999 or a serial device's file name, not \"" + name + "\"");
+    } else if (arg == "--serial") {
+      options.SerialDevice = value();
+      if (options.SerialDevice.empty() || options.SerialDevice.back() == '/')
+        Refuse("--serial needs a device, not \"" + options.SerialDevice + "\"");
     } else if (arg == "--log") {
       noValue(), options.Log = true;
     } else if (arg == "--help") {

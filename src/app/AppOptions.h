@@ -13,6 +13,8 @@ struct TAppOptions {
   std::string DataDir;
   // Empty: the default port directory.
   std::string PortDir;
+  // A serial device to use instead of a pseudo-terminal (--serial).
+  std::string SerialDevice;
   bool Connect = false;
   bool Log = false;
   // How the headless mode answers the learning dialogs; none cancels.
@@ -29,7 +31,8 @@ struct TAppOptions {
   int ServerPort = 12345;
   // Send this command to a running instance and end (--command).
   std::optional<std::string> Command;
-  // The instance's port name for --command (COM<n>); empty: the lowest.
+  // The instance's port name for --command (COM<n>, or a serial device's
+  // file name); empty: the lowest COM number.
   std::string PortName;
   bool Help = false;
   bool Version = false;

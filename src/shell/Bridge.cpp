@@ -15,6 +15,7 @@
 #include "platform/Clock.h"
 #include "serialport/PortDirectory.h"
 #include "serialport/PtyPort.h"
+#include "serialport/SerialPort.h"
 #include "shell/StoreFile.h"
 #include "srcp/SRCPCommandClient.h"
 #include "srcp/SRCPInfoClient.h"
@@ -124,19 +125,28 @@ int32_t TBridge::FindFreeComNumber() const {
 
 bool TBridge::ProvidePort() {
   if (FPort) return true;
+  const bool serial = !FOptions.SerialDevice.empty();
   try {
-    const std::string name = "COM" + std::to_string(FindFreeComNumber());
-    auto port = std::make_unique<TPtyPort>(FLoop, FOptions.PortDir);
-    port->CreatePort(name);
-    port->SetDeleteOnExit(true);
+    std::unique_ptr<TVSPort> port;
+    std::string name;
+    if (serial) {
+      port = OpenSerialPort();
+      name = FOptions.SerialDevice.substr(FOptions.SerialDevice.rfind('/') + 1);
+    } else {
+      name = "COM" + std::to_string(FindFreeComNumber());
+      auto pty = std::make_unique<TPtyPort>(FLoop, FOptions.PortDir);
+      pty->CreatePort(name);
+      pty->SetDeleteOnExit(true);
+      pty->OnApplicationLines = [this](TPtyPort&, uint32_t Lines) {
+        if (FLogActive)
+          WriteLog(std::string("Application set DTR ") + (Lines & TIOCM_DTR ? "on" : "off") + ", RTS " +
+                   (Lines & TIOCM_RTS ? "on" : "off"));
+      };
+      port = std::move(pty);
+    }
     FDecoder = std::make_unique<TCommandDecoder>(*port, *FEngine, FLoop);
     port->OnRxChar = [this](TVSPort&, int32_t) { RxChar(); };
     port->OnOpenClose = [this](TVSPort&, bool Opened) { VSPort1OpenClose(Opened); };
-    port->OnApplicationLines = [this](TPtyPort&, uint32_t Lines) {
-      if (FLogActive)
-        WriteLog(std::string("Application set DTR ") + (Lines & TIOCM_DTR ? "on" : "off") + ", RTS " +
-                 (Lines & TIOCM_RTS ? "on" : "off"));
-    };
     if (FStore.Settings.SerialHandshake) port->SetHandshakeLine(true);
     FPort = std::move(port);
     FPortName = name;
@@ -144,14 +154,31 @@ bool TBridge::ProvidePort() {
     FDecoder.reset();
     FPortError = Error.what();
     // Without a port no application can reach the layout: say so where it is seen.
-    WriteLog("No virtual serial port: " + FPortError);
-    FUI.ShowError("No virtual serial port: " + FPortError);
+    const std::string text = (serial ? "No serial port: " : "No virtual serial port: ") + FPortError;
+    WriteLog(text);
+    FUI.ShowError(text);
     return false;
   }
-  WriteScreen("Providing " + FPortName);
-  SetStatus(spPort, "Providing " + FPortName);
-  SetStatus(spApplication, "not connected");
+  const std::string providing = serial ? "Using serial port " + FOptions.SerialDevice : "Providing " + FPortName;
+  WriteScreen(providing);
+  SetStatus(spPort, providing);
+  if (serial) {
+    const auto& device = static_cast<const TSerialPort&>(*FPort);
+    if (!device.HasModemLines()) WriteLog(device.NoModemLinesText());
+  }
+  // A serial device without modem lines counts as held from the start.
+  VSPort1OpenClose(FPort->IsOpened());
   return true;
+}
+
+std::unique_ptr<TVSPort> TBridge::OpenSerialPort() {
+  // The command socket is made beside the port's name: the directory must
+  // be there, and the user's alone.
+  TPortDirectory directory(FOptions.PortDir);
+  auto port = std::make_unique<TSerialPort>(FLoop);
+  port->OnNotice = [this](TSerialPort&, const std::string& Text) { WriteLog(Text); };
+  port->CreatePort(FOptions.SerialDevice);
+  return port;
 }
 
 void TBridge::RxChar() {

@@ -40,13 +40,16 @@ struct TGeneralSetupFields;
 struct TBridgeOptions {
   // loco.dat and the log files.
   std::string DataDir = ".";
-  // Where the COM<n> link is made.
+  // Where the COM<n> link is made, and the command socket.
   std::string PortDir;
   // How long the command session waits for a reply before it fails.
   int ReplyTimeoutMs = 10000;
   // After a connect that fails or a connection the server ends, connect
   // again, until the person disconnects.
   bool Reconnect = false;
+  // A real serial device to use for the run instead of a pseudo-terminal;
+  // empty: a pseudo-terminal under a free COM name.
+  std::string SerialDevice = {};
 };
 
 class TBridge final : public TTenvarraHost {
@@ -77,8 +80,9 @@ public:
   // ---- Start-up ----
   // Defaults, log file name, loco.dat, the client's host and port, the port.
   void FormCreate();
-  // Provides the port under a free COM name; false when it cannot, said in
-  // the log and the error box (PortError says why).
+  // Provides the port under a free COM name, or opens the serial device of
+  // the options (named after the device's file name); false when it cannot,
+  // said in the log and the error box (PortError says why).
   bool ProvidePort();
   int32_t FindFreeComNumber() const;
 
@@ -196,6 +200,8 @@ private:
   void SaveLearned();
   void SetServerPower(bool On);
   void RxChar();
+  // The port on the options' serial device, with its notices in the log.
+  std::unique_ptr<TVSPort> OpenSerialPort();
 
   TEventLoop& FLoop;
   TMainThreadQueue& FQueue;

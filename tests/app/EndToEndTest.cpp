@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/TenvarraProcess.h"
+#include "common/PtyStandIn.h"
 #include "common/TempDir.h"
 #include "sim/SimServer.h"
 
@@ -424,6 +425,83 @@ TEST_F(TEndToEndTest, TheWindowEndsOnSigtermWhileConnected) {
   EXPECT_EQ(program.Terminate(), 0);
 }
 
+// An old PC on a null-modem cable: the bridge on a serial device (a pty
+// standing in, the test at the cable's far end) behind a by-id style link.
+TEST_F(TEndToEndTest, OnASerialDeviceTheBridgeServesTheCableAndFindsTheDeviceAgainAfterAnUnplug) {
+  TPtyStandIn device(Ports.File("by-id-ttyUSB0"));
+  TTenvarraProcess program(TENVARRA_PROGRAM,
+                           Arguments({"--serial", device.Link(), "--simulate", "--connect", "--learn-loco", "6", "--log"}));
+  ASSERT_TRUE(program.WaitErr("status: 0 Using serial port " + device.Link()));
+  ASSERT_TRUE(program.WaitErr("status: 1 connected"));
+  ASSERT_TRUE(program.WaitErr("status: 2 Conncected to Server"));
+  const std::string noLines = device.Link() + " has no modem lines: *";
+  ASSERT_TRUE(program.WaitOut(noLines));
+  ASSERT_TRUE(program.WaitOut("Command: Snd: SET 1 POWER ON"));
+
+  ASSERT_TRUE(device.Write({21, 12}));
+  ASSERT_TRUE(program.WaitOut("Command: Snd: INIT 1 GL 12 M 2 14 5"));
+  program.Command("feedback start");
+  ASSERT_TRUE(program.WaitOut("Command: Snd: INIT 8 FB S88 LPT1 8"));
+  ASSERT_TRUE(Sim->SetContact(16, 1));
+  ASSERT_TRUE(program.WaitOut("Feedback change detected: Address: 16 Value: 1"));
+  ASSERT_TRUE(device.Write({193}));
+  EXPECT_EQ(program.ReadPort(device.Master(), 2), (std::vector<uint8_t>{0, 1}));
+  // A second instance on the same device is refused.
+  TTenvarraProcess second(TENVARRA_PROGRAM, {"--headless", "--data-dir", Data.Path(), "--port-dir", Ports.Path(),
+                                             "--serial", device.Link()});
+  EXPECT_EQ(second.WaitExit(), 1);
+  EXPECT_EQ(Count(second.Err(), "message: No serial port: " + device.Link() + ": in use by another program"), 1);
+
+  // Unplugged: the bridge stays, connected and commanded through its socket.
+  const std::string before = Data.Read("loco.dat");
+  device.Unplug();
+  ASSERT_TRUE(program.WaitOut("Serial port " + device.Link() + " is gone (hang-up); *"));
+  ASSERT_TRUE(program.WaitErr("status: 1 not connected"));
+  const auto state = [&] {
+    TTenvarraProcess asked(TENVARRA_PROGRAM, {"--command", "state", "--port-dir", Ports.Path(), "--port", "by-id-ttyUSB0"});
+    EXPECT_EQ(asked.WaitExit(), 0);
+    return asked.Out();
+  };
+  const Strings gone = state();
+  EXPECT_EQ(Count(gone, "port: by-id-ttyUSB0 not held"), 1);
+  EXPECT_EQ(Count(gone, "server: connected"), 1);
+
+  // Plugged in again: another device behind the same link.
+  device.Plug();
+  ASSERT_TRUE(program.WaitOut("Serial port " + device.Link() + " is back"));
+  ASSERT_TRUE(program.WaitErr("status: 1 connected"));
+  EXPECT_EQ(Data.Read("loco.dat"), before);
+  ASSERT_TRUE(device.Write({5, 7}));
+  ASSERT_TRUE(program.WaitOut("Command: Snd: INIT 2 GL 7 *"));
+  ASSERT_TRUE(device.Write({193}));
+  EXPECT_EQ(program.ReadPort(device.Master(), 2), (std::vector<uint8_t>{0, 1}));
+  EXPECT_EQ(Count(state(), "port: by-id-ttyUSB0 held by the application"), 1);
+  EXPECT_EQ(Count(program.Out(), noLines), 1);
+
+  EXPECT_EQ(program.Terminate(), 0);
+  // A device that is not there refuses the start.
+  TTenvarraProcess missing(TENVARRA_PROGRAM, Arguments({"--serial", Ports.File("ttyUSB9")}));
+  EXPECT_EQ(missing.WaitExit(), 1);
+  EXPECT_EQ(Count(missing.Err(), "message: No serial port: " + Ports.File("ttyUSB9") + ": No such file or directory"), 1);
+}
+
+// The window on a serial device: the cable's feedback read is answered.
+TEST_F(TEndToEndTest, TheWindowRunsOnASerialDevice) {
+  TPtyStandIn device(Ports.File("ttyS0"));
+  ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  TTenvarraProcess program(TENVARRA_PROGRAM, {"--data-dir", Data.Path(), "--port-dir", Ports.Path(), "--serial",
+                                              device.Link(), "--simulate=" + std::to_string(Sim->Port())});
+  ::unsetenv("QT_QPA_PLATFORM");
+  // Printed once the port is open.
+  ASSERT_TRUE(program.WaitErr("simulate: a server already answers on *"));
+  ASSERT_TRUE(device.Write({193}));
+  EXPECT_EQ(program.ReadPort(device.Master(), 2), (std::vector<uint8_t>{0, 0}));
+  TTenvarraProcess state(TENVARRA_PROGRAM, {"--command", "state", "--port-dir", Ports.Path(), "--port", "ttyS0"});
+  EXPECT_EQ(state.WaitExit(), 0);
+  EXPECT_EQ(Count(state.Out(), "port: ttyS0 held by the application"), 1);
+  EXPECT_EQ(program.Terminate(), 0);
+}
+
 TEST(TenvarraOptions, HelpVersionAndBadOptions) {
   const struct {
     Strings Arguments;
@@ -440,6 +518,8 @@ TEST(TenvarraOptions, HelpVersionAndBadOptions) {
       {{"--headless=yes"}, 2, "tenvarra: --headless takes no value"},
       {{"--server", "host:0"}, 2, "tenvarra: --server takes HOST[:PORT] with a port from 1 to 65535, not \"host:0\""},
       {{"--command", "state", "--port-dir", "/nonexistent"}, 1, "tenvarra: no running instance has a port in /nonexistent"},
+      {{"--port", "../COM1"}, 2,
+       "tenvarra: --port takes a port name COM1 to COM999 or a serial device's file name, not \"../COM1\""},
   };
   for (const auto& c : cases) {
     TTenvarraProcess program(TENVARRA_PROGRAM, c.Arguments);
