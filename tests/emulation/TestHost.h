@@ -3,7 +3,8 @@
 // its own device tables, learning answers chosen in advance, and a record of
 // every log line and every call the engine makes. TEmulation puts it together
 // with the real engine and decoder on an in-memory port, opened by the caller
-// who plays the application, and a poll loop for the decoder's pairing window.
+// who plays the application, and a poll loop for the decoder's pairing window;
+// TBasicEmulation does the same on another port and loop.
 
 #include <cstdint>
 #include <functional>
@@ -98,8 +99,9 @@ private:
 };
 
 // Loco 12 ("New Motorola (M2)") and Motorola solenoid 12 are known.
-struct TEmulation {
-  TEmulation() {
+template <class TPort, class TLoop>
+struct TBasicEmulation {
+  TBasicEmulation() {
     Port.OnRxChar = [this](TVSPort& Sender, int32_t Count) { Decoder.VSPort1RxChar(Sender, Count); };
     Port.Open();
     Host.Decoder = &Decoder;
@@ -115,12 +117,28 @@ struct TEmulation {
     Host.ScreenLines.clear();
     Port.ClearHandshakeChanges();
   }
+  // Everything the host and the application have seen since the last Clear,
+  // one line each; takes the replies written.
+  std::vector<std::string> Outcome() {
+    std::vector<std::string> lines;
+    for (std::size_t i = 0; i < Host.Calls.size(); ++i)
+      lines.push_back(Host.Calls[i] + (i < Host.LineAtCalls.size() && Host.LineAtCalls[i] ? " (line up)" : ""));
+    for (const std::string& line : Host.LogLines) lines.push_back("log: " + line);
+    for (const std::string& line : Host.ScreenLines) lines.push_back("screen: " + line);
+    std::string replies = "replies:", handshake = "handshake: ";
+    for (const uint8_t byte : Port.Read()) replies += " " + std::to_string(byte);
+    for (const bool up : Port.HandshakeChanges()) handshake += up ? '1' : '0';
+    lines.insert(lines.end(), {replies, handshake});
+    return lines;
+  }
 
-  TPollLoop Loop;
-  TMemoryPort Port;
+  TLoop Loop;
+  TPort Port;
   TTestHost Host;
   TTenvarra Engine{Host};
   TCommandDecoder Decoder{Port, Engine, Loop};
 };
+
+using TEmulation = TBasicEmulation<TMemoryPort, TPollLoop>;
 
 }  // namespace tenvarra::test
