@@ -4,8 +4,9 @@
 // two calls the decoder makes on the port, and the pairing window ends when
 // told, also while bytes wait on the line for their event.
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <map>
 #include <string>
@@ -39,8 +40,6 @@ public:
     callback();
     return true;
   }
-  void Reset() { FTimers.clear(); }
-
 private:
   struct TTimer {
     bool Repeating;
@@ -67,18 +66,16 @@ public:
     return Count;
   }
   int32_t ReadBytes(uint8_t* Buffer, int32_t Count) override {
-    if (FInput.size() < static_cast<std::size_t>(Count)) TakeLine();
-    int32_t taken = 0;
-    for (; taken < Count && !FInput.empty(); ++taken) {
-      Buffer[taken] = FInput.front();
-      FInput.pop_front();
-    }
-    return taken;
+    if (FTaken - FRead < static_cast<std::size_t>(Count)) TakeLine();
+    const std::size_t taken = std::min(static_cast<std::size_t>(Count), FTaken - FRead);
+    std::copy_n(FBytes.begin() + static_cast<std::ptrdiff_t>(FRead), taken, Buffer);
+    FRead += taken;
+    return static_cast<int32_t>(taken);
   }
   int32_t InputCount() override {
-    if (ArriveWhenAsked && !FWrites.empty() && ArriveWhenAsked()) Arrive();
+    if (ArriveWhenAsked && Waiting() > 0 && ArriveWhenAsked()) Arrive();
     TakeLine();
-    return static_cast<int32_t>(FInput.size());
+    return static_cast<int32_t>(FTaken - FRead);
   }
   bool SetHandshakeLine(bool State) override {
     FHandshake = State;
@@ -90,42 +87,44 @@ public:
 
   // ---- The application's side and the loop's ----
   void Open() {}
-  void Write(std::vector<uint8_t> Bytes) {
-    if (!Bytes.empty()) FWrites.push_back(std::move(Bytes));
+  void Write(const uint8_t* Bytes, std::size_t Count) {
+    if (Count == 0) return;
+    if (FRead == FBytes.size()) FBytes.clear(), FEnds.clear(), FArrived = FTaken = FRead = 0;
+    FBytes.insert(FBytes.end(), Bytes, Bytes + Count);
+    FEnds.push_back(FBytes.size());
   }
   // The next write reaches the line; false when none is left.
   bool Arrive() {
-    if (FWrites.empty()) return false;
-    FLine.insert(FLine.end(), FWrites.front().begin(), FWrites.front().end());
-    FWrites.pop_front();
+    if (Waiting() == 0) return false;
+    ++FArrived;
     return true;
   }
   // The port's event: takes what is on the line and fires when that was anything.
   bool Deliver() {
-    if (FLine.empty()) return false;
+    if (LineEnd() == FTaken) return false;
     TakeLine();
-    if (OnRxChar) OnRxChar(*this, static_cast<int32_t>(FInput.size()));
+    if (OnRxChar) OnRxChar(*this, static_cast<int32_t>(FTaken - FRead));
     return true;
   }
+  // Writes that have not reached the line yet.
+  std::size_t Waiting() const { return FEnds.size() - FArrived; }
   // Bytes taken in but not read: with no event left to come for them.
-  std::size_t Unread() const { return FInput.size(); }
+  std::size_t Unread() const { return FTaken - FRead; }
   std::vector<uint8_t> Read() { return std::exchange(FOutput, {}); }
   const std::vector<bool>& HandshakeChanges() const { return FHandshakeChanges; }
   void ClearHandshakeChanges() { FHandshakeChanges.clear(); }
-  void Reset() {
-    FWrites.clear(), FLine.clear(), FInput.clear(), FOutput.clear(), FHandshakeChanges.clear();
-    FHandshake = false;
-  }
 
 private:
-  void TakeLine() {
-    FInput.insert(FInput.end(), FLine.begin(), FLine.end());
-    FLine.clear();
-  }
+  std::size_t LineEnd() const { return FArrived == 0 ? 0 : FEnds[FArrived - 1]; }
+  void TakeLine() { FTaken = LineEnd(); }
 
   std::string FName;
-  std::deque<std::vector<uint8_t>> FWrites;
-  std::deque<uint8_t> FLine, FInput;
+  // Every byte written, and where each write ends; the first FArrived
+  // writes have reached the line, the port has taken the bytes up to
+  // FTaken and handed out those up to FRead.
+  std::vector<uint8_t> FBytes;
+  std::vector<std::size_t> FEnds;
+  std::size_t FArrived = 0, FTaken = 0, FRead = 0;
   std::vector<uint8_t> FOutput;
   std::vector<bool> FHandshakeChanges;
   bool FHandshake = false;

@@ -11,6 +11,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "devices/DialogProtocols.h"
@@ -40,6 +41,16 @@ public:
 
   std::vector<std::string> LogLines, ScreenLines, Calls;
   std::vector<bool> LineAtCalls;  // the port's handshake line at each call
+
+  // The switches and answers as set above, no devices, nothing recorded.
+  void Reset() {
+    Handshake = true, Log = Learning = PowerFails = false;
+    LocoAnswer = SolenoidAnswer = -1;
+    WhileLearning = nullptr;
+    while (Locos.LocoCount() > 0) Locos.RemoveLoco(Locos.LocoAt(0));
+    while (Solenoids.SolenoidCount() > 0) Solenoids.RemoveSolenoid(Solenoids.SolenoidAt(0));
+    LogLines.clear(), ScreenLines.clear(), Calls.clear(), LineAtCalls.clear();
+  }
 
   // The device added; none when its address (after the address rule) is taken.
   TMoBaAdvancedLoco* AddLoco(int32_t Address, int32_t Entry) {
@@ -109,6 +120,21 @@ struct TBasicEmulation {
     Host.AddLoco(12, 1);
     Host.AddSolenoid(12);
   }
+  // As a new one, for callers that run many cases on one (the fuzz target):
+  // a new engine and decoder, the host's switches and tables as at the
+  // start, nothing recorded. The port must hold no byte.
+  void Reset() {
+    std::destroy_at(&Decoder);
+    std::destroy_at(&Engine);
+    Host.Reset();
+    Host.AddLoco(12, 1);
+    Host.AddSolenoid(12);
+    Port.Read();
+    Port.SetHandshakeLine(false);
+    Clear();
+    std::construct_at(&Engine, Host);
+    std::construct_at(&Decoder, Port, Engine, Loop);
+  }
   // Forgets what earlier steps recorded.
   void Clear() {
     Host.Calls.clear();
@@ -117,19 +143,10 @@ struct TBasicEmulation {
     Host.ScreenLines.clear();
     Port.ClearHandshakeChanges();
   }
-  // Everything the host and the application have seen since the last Clear,
-  // one line each; takes the replies written.
-  std::vector<std::string> Outcome() {
-    std::vector<std::string> lines;
-    for (std::size_t i = 0; i < Host.Calls.size(); ++i)
-      lines.push_back(Host.Calls[i] + (i < Host.LineAtCalls.size() && Host.LineAtCalls[i] ? " (line up)" : ""));
-    for (const std::string& line : Host.LogLines) lines.push_back("log: " + line);
-    for (const std::string& line : Host.ScreenLines) lines.push_back("screen: " + line);
-    std::string replies = "replies:", handshake = "handshake: ";
-    for (const uint8_t byte : Port.Read()) replies += " " + std::to_string(byte);
-    for (const bool up : Port.HandshakeChanges()) handshake += up ? '1' : '0';
-    lines.insert(lines.end(), {replies, handshake});
-    return lines;
+  // What the host and the application have seen since the last Clear but
+  // the replies (the port's Read).
+  auto Recorded() const {
+    return std::tie(Host.Calls, Host.LineAtCalls, Host.LogLines, Host.ScreenLines, Port.HandshakeChanges());
   }
 
   TLoop Loop;
