@@ -12,9 +12,10 @@
 // whether the pairing window runs out before the event of bytes that come
 // while a first byte waits (bit 7); then records, each either a contact
 // report (head bit 7 set: bit 0 active, then two bytes of contact number,
-// offset so that numbers below 1 occur) or a write (head bits 0-5: length -
-// 1, bit 6: it comes at the first chance, between two calls of the decoder
-// on the port or during a dialog; then the bytes).
+// offset so that numbers below 1 occur) or a write (head bits 0-4: length -
+// 1; bits 5-6: 0 when it comes with an event of its own, else at the 1st,
+// 2nd or 3rd time the decoder asks the port for its count once it is the
+// next write, or during a dialog; then the bytes).
 
 #include <algorithm>
 #include <array>
@@ -49,10 +50,13 @@ struct TRuns {
   TLineEmulation Whole;  // the writes between two contact reports in one read
   TLineEmulation Split;  // as the input cuts and times them
   // The writes since the last contact report: their bytes, where each ends,
-  // and whether each comes at the first chance.
+  // and when each comes (see above).
   std::vector<uint8_t> Stream;
   std::vector<std::size_t> Ends;
-  std::vector<bool> Early;
+  std::vector<int> Delays;
+  // How often the decoder has asked since the next write became the next.
+  std::size_t AskedFor = 0;
+  int Asked = 0;
 
   void Play(bool WindowFirst) {
     // A read that ends with 32 is a command of its own: such a cut moves on.
@@ -61,7 +65,7 @@ struct TRuns {
         ++i;
       } else if (++Ends[i] == Ends[i + 1]) {
         Ends.erase(Ends.begin() + static_cast<std::ptrdiff_t>(i) + 1);
-        Early.erase(Early.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+        Delays.erase(Delays.begin() + static_cast<std::ptrdiff_t>(i) + 1);
       }
     }
     Whole.Port.Write(Stream.data(), Stream.size());
@@ -74,10 +78,16 @@ struct TRuns {
     const std::vector<uint8_t> replies = Whole.Port.Read();
     Check(replies.size() % 2 == 0);  // two bytes per module read
     Check(Split.Port.Read() == replies);
-    Stream.clear(), Ends.clear(), Early.clear();
+    Stream.clear(), Ends.clear(), Delays.clear();
   }
-  // Whether the next write to reach Split's line comes at the first chance.
-  bool NextEarly() const { return Split.Port.Waiting() > 0 && Early[Early.size() - Split.Port.Waiting()]; }
+  // How the next write to reach Split's line comes; 0 with its own event.
+  int NextDelay() const { return Split.Port.Waiting() > 0 ? Delays[Delays.size() - Split.Port.Waiting()] : 0; }
+  // Whether the next write comes now that the decoder asks for the count.
+  bool ArrivesWhenAsked() {
+    const std::size_t next = Delays.size() - Split.Port.Waiting();
+    if (next != AskedFor) AskedFor = next, Asked = 0;
+    return NextDelay() != 0 && ++Asked >= NextDelay();
+  }
 };
 
 }  // namespace
@@ -93,10 +103,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     host->SolenoidAnswer = (Data[0] >> 3 & 15) % 3 - 1;
   }
   const bool windowFirst = Data[0] & 0x80;
-  runs.Split.Port.ArriveWhenAsked = [] { return runs.NextEarly(); };
+  runs.Split.Port.ArriveWhenAsked = [] { return runs.ArrivesWhenAsked(); };
   // The dialog's loop runs the port's event for what comes meanwhile.
   runs.Split.Host.WhileLearning = [] {
-    if (runs.NextEarly() && runs.Split.Port.Arrive()) runs.Split.Port.Deliver();
+    if (runs.NextDelay() != 0 && runs.Split.Port.Arrive()) runs.Split.Port.Deliver();
   };
 
   TTenvarra& engine = runs.Whole.Engine;
@@ -119,11 +129,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
       }
       Check(after == before);  // nothing but the contact's own bit changes
     } else {
-      const size_t count = std::min<size_t>((head & 0x3f) + 1u, Size - i);
+      const size_t count = std::min<size_t>((head & 0x1f) + 1u, Size - i);
       if (count == 0) break;
       runs.Stream.insert(runs.Stream.end(), Data + i, Data + i + count);
       runs.Ends.push_back(runs.Stream.size());
-      runs.Early.push_back(head & 0x40);
+      runs.Delays.push_back(head >> 5 & 3);
       i += count;
     }
   }
