@@ -1,5 +1,6 @@
 #include "emulation/CommandDecoder.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -45,7 +46,9 @@ bool IsSingleByteCommand(uint8_t First) { return SingleByteCommands[First]; }
 
 TCommandDecoder::~TCommandDecoder() { StopPendingTimer(); }
 
-void TCommandDecoder::VSPort1RxChar(TVSPort&, int32_t) {
+void TCommandDecoder::VSPort1RxChar(TVSPort&, int32_t) { Decode(); }
+
+void TCommandDecoder::Decode() {
   if (FHandling) return;  // nested in a dialog of the running command; see the header
   FHandling = true;
   struct TReset {
@@ -54,22 +57,23 @@ void TCommandDecoder::VSPort1RxChar(TVSPort&, int32_t) {
   } reset{FHandling};
 
   TTenvarraHost& host = FEngine.Host();
-  if (FPending >= 0 && FPort.InputCount() >= 1) {
-    const auto first = static_cast<uint8_t>(FPending);
-    FPending = -1;
-    StopPendingTimer();
-    if (!HandleSecond(first)) return;
-  }
-  while (FPort.InputCount() >= 1) {
-    uint8_t first = 0;
-    if (FPort.ReadBytes(&first, 1) != 1) break;
+  while (ByteWaiting()) {
+    if (FPending >= 0) {
+      // The next byte after a waiting first byte is its second, whenever it came.
+      const auto first = static_cast<uint8_t>(FPending);
+      FPending = -1;
+      StopPendingTimer();
+      HandleSecond(first);
+      continue;
+    }
+    const uint8_t first = NextByte();
     if (host.LogActive()) host.WriteLog("Handling first byte " + std::to_string(first));
     if (IsSingleByteCommand(first)) {
       const THandshake handshake(FPort, host.SerialHandshake());
       if (host.LogActive()) host.WriteLog("Handling Single Byte Command");
       HandleSingle(first);
-    } else if (FPort.InputCount() > 0) {
-      if (!HandleSecond(first)) break;
+    } else if (ByteWaiting()) {
+      HandleSecond(first);
     } else if (first == SolenoidOff) {
       // Hosts end a solenoid's activation with 32 alone; an application that
       // means a solenoid writes its address with it, in the same read.
@@ -82,14 +86,26 @@ void TCommandDecoder::VSPort1RxChar(TVSPort&, int32_t) {
   }
 }
 
-bool TCommandDecoder::HandleSecond(uint8_t First) {
-  uint8_t second = 0;
-  if (FPort.ReadBytes(&second, 1) != 1) return false;
+bool TCommandDecoder::ByteWaiting() {
+  if (FNext < FReceived.size()) return true;
+  // Each byte is taken from the port once, with all that came with it.
+  FReceived.clear();
+  FNext = 0;
+  const int32_t count = FPort.InputCount();
+  if (count <= 0) return false;
+  FReceived.resize(static_cast<std::size_t>(count));
+  FReceived.resize(static_cast<std::size_t>(std::max(FPort.ReadBytes(FReceived.data(), count), 0)));
+  return !FReceived.empty();
+}
+
+uint8_t TCommandDecoder::NextByte() { return FReceived[FNext++]; }
+
+void TCommandDecoder::HandleSecond(uint8_t First) {
+  const uint8_t second = NextByte();
   TTenvarraHost& host = FEngine.Host();
   const THandshake handshake(FPort, host.SerialHandshake());
   if (host.LogActive()) host.WriteLog("Handling Second byte " + std::to_string(second));
   HandlePair(First, second);
-  return true;
 }
 
 void TCommandDecoder::KeepPending(uint8_t First) {
@@ -97,9 +113,9 @@ void TCommandDecoder::KeepPending(uint8_t First) {
   FPending = First;
   FPendingTimer = FLoop.StartTimer(PairWindowMs, false, [this] {
     FPendingTimer = 0;
-    // The second byte may be in the port already, its event not yet run.
-    if (FPort.InputCount() > 0 && !FHandling) {
-      VSPort1RxChar(FPort, FPort.InputCount());
+    // The second byte may have come, its event not yet run.
+    if (ByteWaiting()) {
+      Decode();
     } else {
       DropPending();
     }

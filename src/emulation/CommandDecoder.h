@@ -12,8 +12,17 @@
 // the port fires OnRxChar again. Such a nested event handles nothing: the
 // bytes wait in the port and the loop of the event still running takes
 // them, in order, once the dialog has closed.
+//
+// The port's count grows whenever a byte reaches the line, also between two
+// of our calls. So the decoder takes all the port holds into a buffer of its
+// own whenever that buffer runs dry, and a waiting first byte is paired with
+// the next byte taken, by the event, the window's timer or the loop after a
+// dialog alike: however the bytes are cut into reads and whenever they come,
+// the commands are the same, but for a 32 that ends a read.
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "platform/EventLoop.h"
 
@@ -49,9 +58,16 @@ public:
   void SendFeedbackBytes(int32_t Start, int32_t Count);
 
 private:
+  // Carries out every whole command received; returns when no byte is left
+  // or a first byte waits for its second.
+  void Decode();
+  // Whether a received byte is still to be decoded, taking what the port
+  // holds when the buffer is used up.
+  bool ByteWaiting();
+  uint8_t NextByte();
   void HandleSingle(uint8_t Command);
-  // Reads the second byte and carries the pair out; false when none could be read.
-  bool HandleSecond(uint8_t First);
+  // Takes the next byte, which ByteWaiting has found, and carries the pair out.
+  void HandleSecond(uint8_t First);
   void HandlePair(uint8_t First, uint8_t Second);
   // A first byte that ended its read waits for its second one.
   void KeepPending(uint8_t First);
@@ -65,6 +81,9 @@ private:
   // The first byte waiting for its second; -1 when none waits.
   int FPending = -1;
   TTimerId FPendingTimer = 0;
+  // Bytes taken from the port; those from FNext on are still to be decoded.
+  std::vector<uint8_t> FReceived;
+  std::size_t FNext = 0;
 };
 
 }  // namespace tenvarra

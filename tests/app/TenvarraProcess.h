@@ -69,6 +69,16 @@ public:
   // trailing "*", starting with what precedes it) after the ones matched
   // before; true when it came.
   bool WaitOut(const std::string& Line) { return WaitFor(FOut, Line); }
+  // As WaitOut, but looking without a pause instead of sleeping in poll(2),
+  // which would see the line only tens of microseconds late; gives up after Limit.
+  bool SpinOut(const std::string& Line, std::chrono::microseconds Limit) {
+    const auto deadline = TTestClock::now() + Limit;
+    while (!Match(FOut, Line)) {
+      if (TTestClock::now() > deadline) return false;
+      Pump(0);
+    }
+    return true;
+  }
   bool WaitErr(const std::string& Line) { return WaitFor(FErr, Line); }
   // Lines read so far.
   const Strings& Out() const { return FOut.Lines; }
@@ -135,14 +145,19 @@ private:
   bool WaitFor(TStream& Stream, const std::string& Line) {
     const auto deadline = Deadline();
     for (;;) {
-      for (std::size_t i = Stream.Matched; i < Stream.Lines.size(); ++i) {
-        if (Matches(Stream.Lines[i], Line)) {
-          Stream.Matched = i + 1;
-          return true;
-        }
-      }
+      if (Match(Stream, Line)) return true;
       if (MsLeft(deadline) == 0 || !Pump(MsLeft(deadline))) return false;
     }
+  }
+  // Whether a line read since the last match matches Line; it becomes the last match.
+  static bool Match(TStream& Stream, const std::string& Line) {
+    for (std::size_t i = Stream.Matched; i < Stream.Lines.size(); ++i) {
+      if (Matches(Stream.Lines[i], Line)) {
+        Stream.Matched = i + 1;
+        return true;
+      }
+    }
+    return false;
   }
 
   // Reads what either stream holds, waiting up to TimeoutMs; false when
@@ -177,6 +192,13 @@ private:
   TStream FOut, FErr;
   std::optional<int> FStatus;
 };
+
+// Waits Gap out on the processor: a sleep cannot end within a few microseconds.
+inline void SpinFor(std::chrono::microseconds Gap) {
+  const auto due = TTestClock::now() + Gap;
+  while (TTestClock::now() < due) {
+  }
+}
 
 // The railway-control application's end of the COM link: raw 8-bit mode,
 // bytes written at once (replies: TTenvarraProcess::ReadPort).

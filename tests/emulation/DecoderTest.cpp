@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <utility>
 
+#include "emulation/LinePort.h"
 #include "emulation/TestHost.h"
 
 namespace tenvarra {
@@ -119,6 +121,66 @@ TEST_F(DecoderTest, ACommandThatRaisesLeavesTheLineUpAndTheRestForTheNextEvent) 
   EXPECT_TRUE(Port.HandshakeLine());
   Decoder.VSPort1RxChar(Port, Port.InputCount());
   EXPECT_EQ(Host.Calls, TLines{"SendLoco 12"});
+}
+
+// Commands as applications send them, to known and unknown addresses, with
+// stray bytes among them.
+TBytes CommandStream(std::mt19937& Random, int Commands) {
+  const auto pick = [&](int From, int To) { return static_cast<uint8_t>(std::uniform_int_distribution(From, To)(Random)); };
+  TBytes bytes;
+  for (int i = 0; i < Commands; ++i) {
+    const uint8_t address = pick(0, 3) != 0 ? pick(10, 14) : pick(0, 255);
+    switch (pick(0, 5)) {
+      case 0: bytes.insert(bytes.end(), {pick(0, 31), address}); break;
+      case 1: bytes.insert(bytes.end(), {pick(64, 79), address}); break;
+      case 2: bytes.insert(bytes.end(), {pick(33, 34), address}); break;
+      case 3: bytes.insert(bytes.end(), {32, address}); break;
+      case 4: bytes.push_back(TBytes{96, 97, 128, 192, pick(129, 159), pick(193, 223)}[pick(0, 5)]); break;
+      default: bytes.push_back(pick(0, 255));
+    }
+  }
+  return bytes;
+}
+
+// However the application's bytes are cut into reads, and whenever they
+// arrive (while a command is carried out, while a learning dialog is open,
+// after the pairing window has run out but before their event), the
+// decoder carries out what one read of them all gives. Only a 32 that ends
+// a read means something of its own: no read here ends after one.
+TEST(DecoderSplitTest, HowTheBytesAreCutIntoReadsAndWhenTheyArriveChangesNothing) {
+  std::mt19937 random(27);
+  const auto chance = [&](int Percent) { return std::uniform_int_distribution(1, 100)(random) <= Percent; };
+  for (int round = 0; round < 1000; ++round) {
+    const TBytes stream = CommandStream(random, 30);
+    const auto settle = [](auto& Emulation) {
+      Emulation.Host.Log = Emulation.Host.Learning = true;
+      Emulation.Host.LocoAnswer = 1;
+      Emulation.Host.SolenoidAnswer = 0;
+    };
+    test::TEmulation whole;
+    settle(whole);
+    whole.Port.Write(stream);
+
+    test::TBasicEmulation<test::TLinePort, test::TManualLoop> split;
+    settle(split);
+    std::string reads;
+    for (std::size_t at = 0; at < stream.size();) {
+      std::size_t end = std::min(stream.size(), at + std::uniform_int_distribution<std::size_t>(1, 5)(random));
+      while (end < stream.size() && stream[end - 1] == 32) ++end;
+      split.Port.Write(stream.data() + at, end - at);
+      reads += " |";
+      for (; at < end; ++at) reads += " " + std::to_string(stream[at]);
+    }
+    split.Port.ArriveWhenAsked = [&] { return chance(30); };
+    split.Host.WhileLearning = [&] {
+      if (chance(50) && split.Port.Arrive()) split.Port.Deliver();
+    };
+    test::PlayWrites(split.Port, split.Loop, [&] { return chance(50); });
+
+    ASSERT_EQ(split.Recorded(), whole.Recorded()) << "reads:" << reads;
+    ASSERT_EQ(split.Port.Read(), whole.Port.Read()) << "reads:" << reads;
+    ASSERT_EQ(split.Port.Unread(), 0u) << "reads:" << reads;
+  }
 }
 
 }  // namespace

@@ -3,13 +3,15 @@
 // its own device tables, learning answers chosen in advance, and a record of
 // every log line and every call the engine makes. TEmulation puts it together
 // with the real engine and decoder on an in-memory port, opened by the caller
-// who plays the application, and a poll loop for the decoder's pairing window.
+// who plays the application, and a poll loop for the decoder's pairing window;
+// TBasicEmulation does the same on another port and loop.
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "devices/DialogProtocols.h"
@@ -39,6 +41,16 @@ public:
 
   std::vector<std::string> LogLines, ScreenLines, Calls;
   std::vector<bool> LineAtCalls;  // the port's handshake line at each call
+
+  // The switches and answers as set above, no devices, nothing recorded.
+  void Reset() {
+    Handshake = true, Log = Learning = PowerFails = false;
+    LocoAnswer = SolenoidAnswer = -1;
+    WhileLearning = nullptr;
+    while (Locos.LocoCount() > 0) Locos.RemoveLoco(Locos.LocoAt(0));
+    while (Solenoids.SolenoidCount() > 0) Solenoids.RemoveSolenoid(Solenoids.SolenoidAt(0));
+    LogLines.clear(), ScreenLines.clear(), Calls.clear(), LineAtCalls.clear();
+  }
 
   // The device added; none when its address (after the address rule) is taken.
   TMoBaAdvancedLoco* AddLoco(int32_t Address, int32_t Entry) {
@@ -98,14 +110,30 @@ private:
 };
 
 // Loco 12 ("New Motorola (M2)") and Motorola solenoid 12 are known.
-struct TEmulation {
-  TEmulation() {
+template <class TPort, class TLoop>
+struct TBasicEmulation {
+  TBasicEmulation() {
     Port.OnRxChar = [this](TVSPort& Sender, int32_t Count) { Decoder.VSPort1RxChar(Sender, Count); };
     Port.Open();
     Host.Decoder = &Decoder;
     Host.Port = &Port;
     Host.AddLoco(12, 1);
     Host.AddSolenoid(12);
+  }
+  // As a new one, for callers that run many cases on one (the fuzz target):
+  // a new engine and decoder, the host's switches and tables as at the
+  // start, nothing recorded. The port must hold no byte.
+  void Reset() {
+    std::destroy_at(&Decoder);
+    std::destroy_at(&Engine);
+    Host.Reset();
+    Host.AddLoco(12, 1);
+    Host.AddSolenoid(12);
+    Port.Read();
+    Port.SetHandshakeLine(false);
+    Clear();
+    std::construct_at(&Engine, Host);
+    std::construct_at(&Decoder, Port, Engine, Loop);
   }
   // Forgets what earlier steps recorded.
   void Clear() {
@@ -115,12 +143,19 @@ struct TEmulation {
     Host.ScreenLines.clear();
     Port.ClearHandshakeChanges();
   }
+  // What the host and the application have seen since the last Clear but
+  // the replies (the port's Read).
+  auto Recorded() const {
+    return std::tie(Host.Calls, Host.LineAtCalls, Host.LogLines, Host.ScreenLines, Port.HandshakeChanges());
+  }
 
-  TPollLoop Loop;
-  TMemoryPort Port;
+  TLoop Loop;
+  TPort Port;
   TTestHost Host;
   TTenvarra Engine{Host};
   TCommandDecoder Decoder{Port, Engine, Loop};
 };
+
+using TEmulation = TBasicEmulation<TMemoryPort, TPollLoop>;
 
 }  // namespace tenvarra::test
