@@ -207,7 +207,7 @@ int main(int argc, char** argv) {
   plain.Handshake("COMMAND");
   for (int i = 0; i < commands; ++i) {
     const auto start = TClock::now();
-    plain.Send(std::string("SET 1 GL 12 1 ") + (i % 2 ? "43" : "36") + " 100 0 0 0 0 0");
+    plain.Send(std::string("SET 1 GL 12 1 ") + (i % 2 ? "6" : "5") + " 14 0 0 0 0 0");
     info.SkipTo("100 INFO 1 GL 12 ");
     direct.push_back(Micros(TClock::now() - start));
     plain.Next();  // the reply

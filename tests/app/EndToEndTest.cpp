@@ -207,7 +207,7 @@ TEST_F(TEndToEndTest, BytesWrittenOneByOneMicrosecondsApartDriveTheLocoTheyNameA
     program.SpinOut("Handling first byte " + std::to_string(commands[command]), microseconds(2000));
     SpinFor(microseconds(std::uniform_int_distribution(0, 40)(random)));
     ASSERT_TRUE(app.Write({12}));
-    expected.push_back(std::string("SET 1 GL 12 1 ") + (command % 2 ? "43" : "36") + " 100 " + (command / 2 ? "1" : "0") +
+    expected.push_back(std::string("SET 1 GL 12 1 ") + (command % 2 ? "6" : "5") + " 14 " + (command / 2 ? "1" : "0") +
                        " 0 0 0 0");
   }
   ASSERT_TRUE(app.Write({193}));  // answered once every command before it is done
