@@ -53,20 +53,22 @@ public:
     LogLines.clear(), ScreenLines.clear(), Calls.clear(), LineAtCalls.clear();
   }
   // Loco 12 ("New Motorola (M2)") and Motorola solenoid 12, as new, and no
-  // other device. Tables that hold one loco and one solenoid, as after most
-  // fuzz inputs, get them back by assignment: making devices anew took a
-  // large part of each input's time.
+  // other device. Known devices that head their tables, as after every fuzz
+  // input (learned ones come after them), are set back by assignment:
+  // making them anew took a large part of each input's time.
   void ResetDevices() {
-    if (Locos.LocoCount() == 1 && Solenoids.SolenoidCount() == 1 &&
-        Locos.LocoAt(0)->Address() == KnownAddress && Solenoids.SolenoidAt(0)->Address() == KnownAddress) {
+    const bool known = Locos.LocoCount() > 0 && Locos.LocoAt(0)->Address() == KnownAddress &&
+                       Solenoids.SolenoidCount() > 0 && Solenoids.SolenoidAt(0)->Address() == KnownAddress;
+    const int32_t kept = known ? 1 : 0;
+    while (Locos.LocoCount() > kept) Locos.RemoveLoco(Locos.LocoAt(kept));
+    while (Solenoids.SolenoidCount() > kept) Solenoids.RemoveSolenoid(Solenoids.SolenoidAt(kept));
+    if (known) {
       Locos.LocoAt(0)->Assign(*FNewLoco);
       Solenoids.SolenoidAt(0)->Assign(*FNewSolenoid);
-      return;
+    } else {
+      AddLoco(KnownAddress, KnownLocoEntry);
+      AddSolenoid(KnownAddress);
     }
-    while (Locos.LocoCount() > 0) Locos.RemoveLoco(Locos.LocoAt(0));
-    while (Solenoids.SolenoidCount() > 0) Solenoids.RemoveSolenoid(Solenoids.SolenoidAt(0));
-    AddLoco(KnownAddress, KnownLocoEntry);
-    AddSolenoid(KnownAddress);
   }
 
   // The device added; none when its address (after the address rule) is taken.
