@@ -44,8 +44,8 @@ void Check(bool Holds) {
 }
 
 // The test host, but it writes what it sees as lines of one text that keeps
-// its memory from input to input: keeping each line as a string of its own
-// took a large part of the time.
+// its memory from input to input, instead of a string of its own per line
+// made and freed with every input.
 class TTrailHost : public test::TTestHost {
 public:
   std::string Trail;
@@ -115,7 +115,8 @@ struct TRuns {
 }  // namespace
 
 // Each input allocates many short strings, so the allocation stacks ASan keeps
-// and its 256 MB quarantine of freed memory cost most of the time of an input.
+// and its 256 MB quarantine of freed memory (fresh pages all the time) cost a
+// good part of the time of an input.
 // A report still says what went wrong where; run the input again with
 // ASAN_OPTIONS=malloc_context_size=30 for the stacks of the allocation and
 // the release. A use after release within the last 16 MB freed is still found.
