@@ -101,28 +101,25 @@ void TPtyPort::CreatePort(const std::string& Name) {
 }
 
 int32_t TPtyPort::WriteBytes(const uint8_t* Buffer, int32_t Count) {
-  if (!FOpened || Buffer == nullptr || Count <= 0) return 0;
-  const auto taken = static_cast<int32_t>(std::min<std::size_t>(static_cast<std::size_t>(Count), OutputLimit - FOutput.size()));
-  FOutput.insert(FOutput.end(), Buffer, Buffer + taken);
-  PushOutput();
+  if (!FOpened) return 0;
+  const int32_t taken = FBuffers.Queue(Buffer, Count);
+  FBuffers.Push(FMaster.Get());
   UpdateMasterWatch();
   return taken;
 }
 
 int32_t TPtyPort::ReadBytes(uint8_t* Buffer, int32_t Count) {
   if (Buffer == nullptr || Count <= 0) return 0;
-  if (FInput.size() < static_cast<std::size_t>(Count) && FOpened) PullInput(InputLimit);
-  const auto taken = static_cast<int32_t>(std::min<std::size_t>(static_cast<std::size_t>(Count), FInput.size()));
-  std::copy_n(FInput.begin(), taken, Buffer);
-  FInput.erase(FInput.begin(), FInput.begin() + taken);
+  if (FBuffers.InputSize() < static_cast<std::size_t>(Count) && FOpened) FBuffers.Pull(FMaster.Get());
+  const int32_t taken = FBuffers.Take(Buffer, Count);
   UpdateMasterWatch();
   return taken;
 }
 
 int32_t TPtyPort::InputCount() {
   // What has reached the pty since the event counts too, as on a real line.
-  if (FOpened) PullInput(InputLimit);
-  return static_cast<int32_t>(FInput.size());
+  if (FOpened) FBuffers.Pull(FMaster.Get());
+  return static_cast<int32_t>(FBuffers.InputSize());
 }
 
 bool TPtyPort::SetHandshakeLine(bool State) {
@@ -133,16 +130,16 @@ bool TPtyPort::SetHandshakeLine(bool State) {
 }
 
 void TPtyPort::OnMaster(unsigned Ready) {
-  if (Ready & ioWrite) PushOutput();
+  if (Ready & ioWrite) FBuffers.Push(FMaster.Get());
   if (Ready & ioRead) {
-    const std::size_t before = FInput.size();
-    PullInput(InputLimit);
+    const std::size_t before = FBuffers.InputSize();
+    FBuffers.Pull(FMaster.Get());
     if (PollMaster() & POLLHUP) {
       Recheck();  // the application has gone; its last bytes go out with the close
       return;
     }
     UpdateMasterWatch();
-    if (FInput.size() > before) FireRxChar();
+    if (FBuffers.InputSize() > before) FireRxChar();
     return;
   }
   UpdateMasterWatch();
@@ -188,50 +185,19 @@ void TPtyPort::BecomeOpened() {
 }
 
 void TPtyPort::BecomeClosed() {
-  PullInput(SIZE_MAX);  // what the application wrote just before it closed
-  FOutput.clear();
+  FBuffers.Pull(FMaster.Get(), SIZE_MAX);  // what the application wrote just before it closed
+  FBuffers.ClearOutput();
   // The application's mode stays with the slave for the next one to open it.
   ApplyRawMode();
   FOpened = false;
   UpdateMasterWatch();
-  if (!FInput.empty()) FireRxChar();
+  if (FBuffers.InputSize() > 0) FireRxChar();
   if (OnOpenClose) OnOpenClose(*this, false);
 }
 
 short TPtyPort::PollMaster() const {
   pollfd state{FMaster.Get(), POLLIN, 0};
   return ::poll(&state, 1, 0) > 0 ? state.revents : 0;
-}
-
-void TPtyPort::PullInput(std::size_t Limit) {
-  uint8_t chunk[1024];
-  while (FInput.size() < Limit) {
-    const std::size_t wanted = std::min(sizeof chunk, Limit - FInput.size());
-    const ssize_t got = ::read(FMaster.Get(), chunk, wanted);
-    if (got > 0) {
-      FInput.insert(FInput.end(), chunk, chunk + got);
-    } else if (got < 0 && errno == EINTR) {
-      continue;
-    } else {
-      return;  // nothing more now (EAGAIN), or the slave is closed (EIO)
-    }
-  }
-}
-
-void TPtyPort::PushOutput() {
-  uint8_t chunk[1024];
-  while (!FOutput.empty()) {
-    const std::size_t count = std::min(sizeof chunk, FOutput.size());
-    std::copy_n(FOutput.begin(), count, chunk);
-    const ssize_t written = ::write(FMaster.Get(), chunk, count);
-    if (written > 0) {
-      FOutput.erase(FOutput.begin(), FOutput.begin() + written);
-    } else if (written < 0 && errno == EINTR) {
-      continue;
-    } else {
-      return;  // full: the rest goes when the master is writable again
-    }
-  }
 }
 
 void TPtyPort::ApplyRawMode() { ApplyRawModeTo(FMaster.Get()); }
@@ -247,8 +213,8 @@ void TPtyPort::DropApplicationInput() {
 void TPtyPort::UpdateMasterWatch() {
   unsigned events = ioNone;
   if (FOpened) {
-    if (FInput.size() < InputLimit) events |= ioRead;
-    if (!FOutput.empty()) events |= ioWrite;
+    if (!FBuffers.InputFull()) events |= ioRead;
+    if (!FBuffers.OutputEmpty()) events |= ioWrite;
   }
   if (events != FMasterEvents) {
     FMasterEvents = events;
@@ -257,7 +223,7 @@ void TPtyPort::UpdateMasterWatch() {
 }
 
 void TPtyPort::FireRxChar() {
-  if (OnRxChar) OnRxChar(*this, static_cast<int32_t>(FInput.size()));
+  if (OnRxChar) OnRxChar(*this, static_cast<int32_t>(FBuffers.InputSize()));
 }
 
 }  // namespace tenvarra

@@ -19,13 +19,13 @@
 // Main thread only; the loop given must outlive the port.
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "platform/EventLoop.h"
 #include "platform/UniqueFd.h"
+#include "serialport/PortBuffers.h"
 #include "serialport/VSPort.h"
 
 namespace tenvarra {
@@ -75,9 +75,6 @@ private:
   void BecomeOpened();
   void BecomeClosed();
   short PollMaster() const;
-  // Moves what the master holds into FInput, up to Limit bytes in all.
-  void PullInput(std::size_t Limit);
-  void PushOutput();
   void ApplyRawMode();
   void DropApplicationInput();
   void UpdateMasterWatch();
@@ -97,8 +94,7 @@ private:
   TWatchId FMasterWatch = 0;
   TWatchId FInotifyWatch = 0;
   unsigned FMasterEvents = ioNone;
-  std::deque<uint8_t> FInput;
-  std::deque<uint8_t> FOutput;
+  TPortBuffers FBuffers{InputLimit, OutputLimit};
   bool FOpened = false;
   // A line nobody drives reads ready.
   bool FHandshake = true;

@@ -52,7 +52,7 @@ void TSerialPort::Detach() {
   FWatch = 0;
   FWatchEvents = ioNone;
   // Commands already received stay for the decoder; replies have nowhere to go.
-  FOutput.clear();
+  FBuffers.ClearOutput();
   FDevice.reset();
   SetHeld(false);
 }
@@ -81,10 +81,8 @@ void TSerialPort::TryReopen() {
 int32_t TSerialPort::WriteBytes(const uint8_t* Buffer, int32_t Count) {
   // Sent whether or not DSR says someone listens: on a wire, bytes nobody
   // reads are gone, they cannot reach a later application as in a pty.
-  if (!FDevice || Buffer == nullptr || Count <= 0) return 0;
-  const auto taken = static_cast<int32_t>(
-      std::min<std::size_t>(static_cast<std::size_t>(Count), OutputLimit - FOutput.size()));
-  FOutput.insert(FOutput.end(), Buffer, Buffer + taken);
+  if (!FDevice) return 0;
+  const int32_t taken = FBuffers.Queue(Buffer, Count);
   PushOutput();
   UpdateWatch();
   return taken;
@@ -92,10 +90,8 @@ int32_t TSerialPort::WriteBytes(const uint8_t* Buffer, int32_t Count) {
 
 int32_t TSerialPort::ReadBytes(uint8_t* Buffer, int32_t Count) {
   if (Buffer == nullptr || Count <= 0) return 0;
-  if (FInput.size() < static_cast<std::size_t>(Count)) PullInput();
-  const auto taken = static_cast<int32_t>(std::min<std::size_t>(static_cast<std::size_t>(Count), FInput.size()));
-  std::copy_n(FInput.begin(), taken, Buffer);
-  FInput.erase(FInput.begin(), FInput.begin() + taken);
+  if (FBuffers.InputSize() < static_cast<std::size_t>(Count)) PullInput();
+  const int32_t taken = FBuffers.Take(Buffer, Count);
   UpdateWatch();
   return taken;
 }
@@ -103,7 +99,7 @@ int32_t TSerialPort::ReadBytes(uint8_t* Buffer, int32_t Count) {
 int32_t TSerialPort::InputCount() {
   // What has reached the device since the event counts too.
   PullInput();
-  return static_cast<int32_t>(FInput.size());
+  return static_cast<int32_t>(FBuffers.InputSize());
 }
 
 bool TSerialPort::SetHandshakeLine(bool State) {
@@ -114,10 +110,10 @@ bool TSerialPort::SetHandshakeLine(bool State) {
 void TSerialPort::OnDevice(unsigned Ready) {
   if (Ready & ioWrite) PushOutput();
   if (Ready & ioRead) {
-    const std::size_t before = FInput.size();
+    const std::size_t before = FBuffers.InputSize();
     const bool present = PullInput();
     if (!present) Lost(FGoneReason);
-    if (FInput.size() > before && OnRxChar) OnRxChar(*this, static_cast<int32_t>(FInput.size()));
+    if (FBuffers.InputSize() > before && OnRxChar) OnRxChar(*this, static_cast<int32_t>(FBuffers.InputSize()));
     if (!present) return;
   }
   UpdateWatch();
@@ -140,49 +136,32 @@ void TSerialPort::SetHeld(bool Held) {
 
 bool TSerialPort::PullInput() {
   if (!FDevice) return true;
-  uint8_t chunk[1024];
-  while (FInput.size() < InputLimit) {
-    const ssize_t got = ::read(FDevice->Fd(), chunk, std::min(sizeof chunk, InputLimit - FInput.size()));
-    if (got > 0) {
-      FInput.insert(FInput.end(), chunk, chunk + got);
-    } else if (got < 0 && errno == EINTR) {
-      continue;
-    } else if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+  switch (FBuffers.Pull(FDevice->Fd())) {
+    case TPortBuffers::TPullEnd::Drained:
       return true;
-    } else {
+    case TPortBuffers::TPullEnd::Closed:
       // A terminal that was hung up reads as at its end; an unplugged one
       // may also fail outright (EIO, ENODEV).
-      FGoneReason = got == 0 ? "hang-up" : std::strerror(errno);
+      FGoneReason = "hang-up";
       return false;
-    }
+    case TPortBuffers::TPullEnd::Failed:
+      FGoneReason = std::strerror(errno);
+      return false;
   }
   return true;
 }
 
 void TSerialPort::PushOutput() {
-  uint8_t chunk[1024];
-  while (FDevice && !FOutput.empty()) {
-    const std::size_t count = std::min(sizeof chunk, FOutput.size());
-    std::copy_n(FOutput.begin(), count, chunk);
-    const ssize_t written = ::write(FDevice->Fd(), chunk, count);
-    if (written > 0) {
-      FOutput.erase(FOutput.begin(), FOutput.begin() + written);
-    } else if (written < 0 && errno == EINTR) {
-      continue;
-    } else {
-      // Full: the rest goes when the device can take it. A device that has
-      // gone shows on the read side, which says why.
-      if (written < 0 && errno != EAGAIN && errno != EWOULDBLOCK) FOutput.clear();
-      return;
-    }
-  }
+  // A device that has gone shows on the read side, which says why; what it
+  // could not take is of no use to anyone then.
+  if (FDevice && !FBuffers.Push(FDevice->Fd())) FBuffers.ClearOutput();
 }
 
 void TSerialPort::UpdateWatch() {
   if (!FDevice) return;
   unsigned events = ioNone;
-  if (FInput.size() < InputLimit) events |= ioRead;
-  if (!FOutput.empty()) events |= ioWrite;
+  if (!FBuffers.InputFull()) events |= ioRead;
+  if (!FBuffers.OutputEmpty()) events |= ioWrite;
   if (events != FWatchEvents) {
     FWatchEvents = events;
     FLoop.SetWatchEvents(FWatch, events);

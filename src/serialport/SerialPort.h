@@ -17,12 +17,12 @@
 // Main thread only; the loop given must outlive the port.
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "platform/EventLoop.h"
+#include "serialport/PortBuffers.h"
 #include "serialport/VSPort.h"
 
 namespace tenvarra {
@@ -72,7 +72,7 @@ private:
   void OnDevice(unsigned Ready);
   void CheckModemLines();
   void SetHeld(bool Held);
-  // Moves what the device holds into FInput; false when it has gone.
+  // Takes what the device holds; false when it has gone.
   bool PullInput();
   void PushOutput();
   void UpdateWatch();
@@ -85,8 +85,7 @@ private:
   unsigned FWatchEvents = ioNone;
   TTimerId FModemTimer = 0;
   TTimerId FReopenTimer = 0;
-  std::deque<uint8_t> FInput;
-  std::deque<uint8_t> FOutput;
+  TPortBuffers FBuffers{InputLimit, OutputLimit};
   bool FHeld = false;
   // A line nobody drives reads ready.
   bool FHandshake = true;
