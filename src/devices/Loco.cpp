@@ -39,7 +39,7 @@ int64_t RoundHalfEvenDiv(int64_t Numerator, int64_t Denominator) {
 TMoBaBaseLoco::TMoBaBaseLoco() { SetFunctionCount(MaxFunctions()); }
 
 const TMoBaLocoProtocol* TMoBaBaseLoco::LocoProtocol() const {
-  return dynamic_cast<const TMoBaLocoProtocol*>(Protocol());
+  return Protocol() ? Protocol()->AsLocoProtocol() : nullptr;
 }
 
 int32_t TMoBaBaseLoco::MaxFunctions() const {

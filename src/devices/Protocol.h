@@ -50,6 +50,9 @@ std::string GroupsToText(const TMoBaGroups& Groups);
 // Splits as comma text; items that are not a whole integer in 0..255 are skipped.
 TMoBaGroups GroupsFromText(std::string_view Text);
 
+class TMoBaLocoProtocol;
+class TMoBaSolenoidProtocol;
+
 class TMoBaBaseProtocol : public TPersistent {
 public:
   uint8_t Base = MoBaBaseCustom;
@@ -66,6 +69,10 @@ public:
 
   void AssignTo(TPersistent& Dest) const override;
   const char* ClassName() const override { return "TMoBaBaseProtocol"; }
+  // This protocol as a loco's or a solenoid's; none when it is not one.
+  // Devices ask at every command, where a dynamic_cast would cost more.
+  virtual const TMoBaLocoProtocol* AsLocoProtocol() const { return nullptr; }
+  virtual const TMoBaSolenoidProtocol* AsSolenoidProtocol() const { return nullptr; }
 
   // The protocol as the keys of one section; reading sets every field from
   // its key, so a missing key gives the read default, not the construction value.
@@ -83,6 +90,7 @@ public:
   std::unique_ptr<TMoBaBaseProtocol> Create() const override;
   void AssignTo(TPersistent& Dest) const override;
   const char* ClassName() const override { return "TMoBaLocoProtocol"; }
+  const TMoBaLocoProtocol* AsLocoProtocol() const override { return this; }
   void SaveToIni(TIniFile& IniFile, std::string_view Section) const override;
   void LoadFromIni(const TIniFile& IniFile, std::string_view Section) override;
 };
@@ -97,6 +105,7 @@ public:
   std::unique_ptr<TMoBaBaseProtocol> Create() const override;
   void AssignTo(TPersistent& Dest) const override;
   const char* ClassName() const override { return "TMoBaSolenoidProtocol"; }
+  const TMoBaSolenoidProtocol* AsSolenoidProtocol() const override { return this; }
   void SaveToIni(TIniFile& IniFile, std::string_view Section) const override;
   void LoadFromIni(const TIniFile& IniFile, std::string_view Section) override;
 };

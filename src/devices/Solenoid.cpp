@@ -13,7 +13,7 @@ constexpr int32_t MaxPortWithoutProtocol = 1;
 TMoBaBaseSolenoid::TMoBaBaseSolenoid() { ApplyPortRule(); }
 
 const TMoBaSolenoidProtocol* TMoBaBaseSolenoid::SolenoidProtocol() const {
-  return dynamic_cast<const TMoBaSolenoidProtocol*>(Protocol());
+  return Protocol() ? Protocol()->AsSolenoidProtocol() : nullptr;
 }
 
 int32_t TMoBaBaseSolenoid::MaxPort() const {

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <string>
 #include <vector>
 
+#include "emulation/LogLine.h"
 #include "emulation/Tenvarra.h"
 #include "emulation/TenvarraHost.h"
 #include "serialport/VSPort.h"
@@ -67,7 +67,7 @@ void TCommandDecoder::Decode() {
       continue;
     }
     const uint8_t first = NextByte();
-    if (host.LogActive()) host.WriteLog("Handling first byte " + std::to_string(first));
+    if (host.LogActive()) host.WriteLog(TLogLine("Handling first byte ") << first);
     if (IsSingleByteCommand(first)) {
       const THandshake handshake(FPort, host.SerialHandshake());
       if (host.LogActive()) host.WriteLog("Handling Single Byte Command");
@@ -104,7 +104,7 @@ void TCommandDecoder::HandleSecond(uint8_t First) {
   const uint8_t second = NextByte();
   TTenvarraHost& host = FEngine.Host();
   const THandshake handshake(FPort, host.SerialHandshake());
-  if (host.LogActive()) host.WriteLog("Handling Second byte " + std::to_string(second));
+  if (host.LogActive()) host.WriteLog(TLogLine("Handling Second byte ") << second);
   HandlePair(First, second);
 }
 
@@ -125,7 +125,7 @@ void TCommandDecoder::KeepPending(uint8_t First) {
 void TCommandDecoder::DropPending() {
   if (FPending < 0) return;
   TTenvarraHost& host = FEngine.Host();
-  if (host.LogActive()) host.WriteLog("Dropped lone byte " + std::to_string(FPending));
+  if (host.LogActive()) host.WriteLog(TLogLine("Dropped lone byte ") << FPending);
   FPending = -1;
 }
 
@@ -159,12 +159,12 @@ void TCommandDecoder::HandlePair(uint8_t First, uint8_t Second) {
 
 void TCommandDecoder::SendFeedbackBytes(int32_t Start, int32_t Count) {
   if (Count <= 0) return;
-  std::vector<uint8_t> bytes(static_cast<std::size_t>(Count));
+  FReply.resize(static_cast<std::size_t>(Count));
   for (int32_t i = 0; i < Count; ++i) {
     const int64_t index = int64_t{Start} + i;  // no overflow near the int32 limits
-    bytes[static_cast<std::size_t>(i)] = index <= INT32_MAX ? FEngine.S88Byte(static_cast<int32_t>(index)) : 0;
+    FReply[static_cast<std::size_t>(i)] = index <= INT32_MAX ? FEngine.S88Byte(static_cast<int32_t>(index)) : 0;
   }
-  FPort.WriteBytes(bytes.data(), Count);
+  FPort.WriteBytes(FReply.data(), Count);
 }
 
 }  // namespace tenvarra

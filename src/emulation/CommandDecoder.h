@@ -84,6 +84,8 @@ private:
   // Bytes taken from the port; those from FNext on are still to be decoded.
   std::vector<uint8_t> FReceived;
   std::size_t FNext = 0;
+  // The last feedback reply, kept for its memory: a host reads often.
+  std::vector<uint8_t> FReply;
 };
 
 }  // namespace tenvarra

@@ -1,6 +1,7 @@
 #include "emulation/Tenvarra.h"
 
 #include "devices/Tables.h"
+#include "emulation/LogLine.h"
 #include "emulation/TenvarraHost.h"
 
 namespace tenvarra {
@@ -23,7 +24,7 @@ int32_t SolenoidAddress(uint8_t Byte) { return Byte == 0 ? SolenoidAddressOfZero
 
 }  // namespace
 
-void TTenvarra::Trace(const std::string& Text) {
+void TTenvarra::Trace(std::string_view Text) {
   if (FHost.LogActive()) FHost.WriteLog(Text);
 }
 
@@ -40,7 +41,7 @@ TMoBaAdvancedLoco* TTenvarra::FindOrLearnLoco(uint8_t Address) {
 }
 
 void TTenvarra::HandleLoco(uint8_t Command, uint8_t Address) {
-  FHost.WriteLog("Handling Loco with address: " + std::to_string(Address));
+  FHost.WriteLog(TLogLine("Handling Loco with address: ") << Address);
   if (!LocoAddressInRange(Address)) return;
   TMoBaAdvancedLoco* loco = FindOrLearnLoco(Address);
   if (loco == nullptr || loco->MaxAddress() < Address) return;
@@ -54,8 +55,8 @@ void TTenvarra::HandleLoco(uint8_t Command, uint8_t Address) {
   // A loco without function 0 keeps none: the device ignores the write, and
   // the line shows what the loco now has.
   loco->SetFunctionState(0, Command >= LightBit);
-  FHost.WriteScreen("Function of Loco " + std::to_string(Address) + " set to " +
-                    (loco->FunctionState(0) ? "1" : "0"));
+  FHost.WriteScreen(TLogLine("Function of Loco ") << Address << " set to "
+                                                  << (loco->FunctionState(0) ? "1" : "0"));
   FHost.SendLoco(*loco);
 }
 
@@ -79,7 +80,7 @@ void TTenvarra::HandleSolenoid(uint8_t Command, uint8_t Address) {
   TMoBaAdvancedSolenoid* solenoid = FHost.SolenoidTable().FindSolenoidByAddress(address);
   if (solenoid == nullptr) {
     if (!FHost.LearningMode()) {
-      Trace("no data send to server for solenoid address: " + std::to_string(address));
+      Trace(TLogLine("no data send to server for solenoid address: ") << address);
       return;
     }
     solenoid = FHost.LearnSolenoid(address);
@@ -120,8 +121,7 @@ void TTenvarra::HandleFeedbackRead(uint8_t Command) {
   } else {
     return;
   }
-  Trace("Sending data from " + std::to_string(modules) + " modules, starting with module " +
-        std::to_string(firstModule));
+  Trace(TLogLine("Sending data from ") << modules << " modules, starting with module " << firstModule);
   FHost.SendFeedbackBytes(2 * firstModule, 2 * modules);
 }
 

@@ -8,7 +8,7 @@
 // command; at most a log line says why.
 
 #include <cstdint>
-#include <string>
+#include <string_view>
 
 #include "emulation/S88Image.h"
 
@@ -65,7 +65,7 @@ private:
   bool LocoAddressInRange(uint8_t Address);
   void SolenoidOff(int32_t Address);
   // A log line written only when tracing.
-  void Trace(const std::string& Text);
+  void Trace(std::string_view Text);
 
   TTenvarraHost& FHost;
   TS88Image FS88State;

@@ -8,7 +8,7 @@
 // Everything is called on the main thread, from inside the decoder's event.
 
 #include <cstdint>
-#include <string>
+#include <string_view>
 
 namespace tenvarra {
 
@@ -30,10 +30,11 @@ public:
   virtual bool LearningMode() const = 0;
 
   // ---- Log ----
-  // A log line: on screen, and in the log file when that is on.
-  virtual void WriteLog(const std::string& Text) = 0;
+  // A log line: on screen, and in the log file when that is on. The text
+  // is the caller's: a host that keeps the line keeps a copy.
+  virtual void WriteLog(std::string_view Text) = 0;
   // A line for the screen only, never for the log file.
-  virtual void WriteScreen(const std::string& Text) = 0;
+  virtual void WriteScreen(std::string_view Text) = 0;
 
   // ---- Device tables ----
   virtual TLocoTable& LocoTable() = 0;

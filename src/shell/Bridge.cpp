@@ -202,14 +202,15 @@ void TBridge::VSPort1OpenClose(bool) {
 
 // ---- Log ----
 
-void TBridge::WriteLog(const std::string& Text) {
-  FUI.AddLogLine(Text);
+void TBridge::WriteLog(std::string_view Text) {
+  const std::string line(Text);
+  FUI.AddLogLine(line);
   if (!FStore.Settings.WriteLogFile) return;
-  const std::string failure = FLogFile.Append(Text);
+  const std::string failure = FLogFile.Append(line);
   if (!failure.empty()) FUI.ShowError(failure);
 }
 
-void TBridge::WriteScreen(const std::string& Text) { FUI.AddLogLine(Text); }
+void TBridge::WriteScreen(std::string_view Text) { FUI.AddLogLine(std::string(Text)); }
 
 void TBridge::SRCPCl1CmdLog(const std::string& Text) {
   if (FStore.Settings.WriteLogFile) WriteLog("Command: " + Text);

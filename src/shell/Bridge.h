@@ -17,6 +17,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <string_view>
 
 #include "emulation/TenvarraHost.h"
 #include "platform/EventLoop.h"
@@ -153,8 +154,8 @@ public:
   bool SerialHandshake() const override { return FStore.Settings.SerialHandshake; }
   bool LogActive() const override { return FLogActive; }
   bool LearningMode() const override { return FStore.Settings.LearningMode; }
-  void WriteLog(const std::string& Text) override;
-  void WriteScreen(const std::string& Text) override;
+  void WriteLog(std::string_view Text) override;
+  void WriteScreen(std::string_view Text) override;
   TLocoTable& LocoTable() override { return FStore.LocoTable(); }
   TSolenoidTable& SolenoidTable() override { return FStore.SolenoidTable(); }
   TMoBaAdvancedLoco* LearnLoco(int32_t Address) override;

@@ -8,7 +8,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -25,27 +24,29 @@ public:
   void SetWatchEvents(TWatchId, unsigned) override {}
   void Unwatch(TWatchId) override {}
   TTimerId StartTimer(int, bool Repeating, TTimerCallback Callback) override {
-    FTimers[++FLastId] = {Repeating, std::move(Callback)};
+    FTimers.push_back({++FLastId, Repeating, std::move(Callback)});
     return FLastId;
   }
-  void StopTimer(TTimerId Id) override { FTimers.erase(Id); }
+  void StopTimer(TTimerId Id) override {
+    std::erase_if(FTimers, [Id](const TTimer& Timer) { return Timer.Id == Id; });
+  }
 
   bool TimerRunning() const { return !FTimers.empty(); }
   // Lets the oldest running timer fall due; false when none runs.
   bool FireTimer() {
     if (FTimers.empty()) return false;
-    const auto oldest = FTimers.begin();
-    const TTimerCallback callback = oldest->second.Callback;  // it may stop its own timer
-    if (!oldest->second.Repeating) FTimers.erase(oldest);
+    const TTimerCallback callback = FTimers.front().Callback;  // it may stop its own timer
+    if (!FTimers.front().Repeating) FTimers.erase(FTimers.begin());
     callback();
     return true;
   }
 private:
   struct TTimer {
+    TTimerId Id;
     bool Repeating;
     TTimerCallback Callback;
   };
-  std::map<TTimerId, TTimer> FTimers;
+  std::vector<TTimer> FTimers;  // the oldest first
   TTimerId FLastId = 0;
 };
 
@@ -111,6 +112,9 @@ public:
   // Bytes taken in but not read: with no event left to come for them.
   std::size_t Unread() const { return FTaken - FRead; }
   std::vector<uint8_t> Read() { return std::exchange(FOutput, {}); }
+  // What Read would give, kept with its memory until ClearWritten.
+  const std::vector<uint8_t>& Written() const { return FOutput; }
+  void ClearWritten() { FOutput.clear(); }
   const std::vector<bool>& HandshakeChanges() const { return FHandshakeChanges; }
   void ClearHandshakeChanges() { FHandshakeChanges.clear(); }
 

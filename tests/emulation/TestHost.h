@@ -12,12 +12,14 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <vector>
 
 #include "devices/DialogProtocols.h"
 #include "devices/Tables.h"
 #include "emulation/CommandDecoder.h"
+#include "emulation/LogLine.h"
 #include "emulation/Tenvarra.h"
 #include "emulation/TenvarraHost.h"
 #include "platform/PollLoop.h"
@@ -54,8 +56,10 @@ public:
   }
   // Loco 12 ("New Motorola (M2)") and Motorola solenoid 12, as new, and no
   // other device. Known devices that head their tables, as after every fuzz
-  // input (learned ones come after them), are set back by assignment:
-  // making them anew took a large part of each input's time.
+  // input (learned ones come after them), are set back by assignment, and
+  // only when they were sent: the engine sends every device it changes (a
+  // change not sent would be a lost command). Making them anew, and even
+  // assigning them, took a large part of each input's time.
   void ResetDevices() {
     const bool known = Locos.LocoCount() > 0 && Locos.LocoAt(0)->Address() == KnownAddress &&
                        Solenoids.SolenoidCount() > 0 && Solenoids.SolenoidAt(0)->Address() == KnownAddress;
@@ -63,12 +67,13 @@ public:
     while (Locos.LocoCount() > kept) Locos.RemoveLoco(Locos.LocoAt(kept));
     while (Solenoids.SolenoidCount() > kept) Solenoids.RemoveSolenoid(Solenoids.SolenoidAt(kept));
     if (known) {
-      Locos.LocoAt(0)->Assign(*FNewLoco);
-      Solenoids.SolenoidAt(0)->Assign(*FNewSolenoid);
+      if (FKnownLocoSent) Locos.LocoAt(0)->Assign(*FNewLoco);
+      if (FKnownSolenoidSent) Solenoids.SolenoidAt(0)->Assign(*FNewSolenoid);
     } else {
       AddLoco(KnownAddress, KnownLocoEntry);
       AddSolenoid(KnownAddress);
     }
+    FKnownLocoSent = FKnownSolenoidSent = false;
   }
 
   // The device added; none when its address (after the address rule) is taken.
@@ -86,8 +91,8 @@ public:
   bool SerialHandshake() const override { return Handshake; }
   bool LogActive() const override { return Log; }
   bool LearningMode() const override { return Learning; }
-  void WriteLog(const std::string& Text) override { LogLines.push_back(Text); }
-  void WriteScreen(const std::string& Text) override { ScreenLines.push_back(Text); }
+  void WriteLog(std::string_view Text) override { LogLines.emplace_back(Text); }
+  void WriteScreen(std::string_view Text) override { ScreenLines.emplace_back(Text); }
   TLocoTable& LocoTable() override { return Locos; }
   TSolenoidTable& SolenoidTable() override { return Solenoids; }
 
@@ -100,23 +105,27 @@ public:
     if (SolenoidAnswer >= 0) AddSolenoid(Address, SolenoidAnswer == 1);
     return Solenoids.FindSolenoidByAddress(Address);
   }
-  void SendLoco(TMoBaAdvancedLoco& Loco) override { Record("SendLoco " + std::to_string(Loco.Address())); }
+  void SendLoco(TMoBaAdvancedLoco& Loco) override {
+    FKnownLocoSent |= Loco.Address() == KnownAddress;
+    Record(TLogLine("SendLoco ") << Loco.Address());
+  }
   void SendSolenoid(TMoBaAdvancedSolenoid& Solenoid) override {
-    Record("SendSolenoid " + std::to_string(Solenoid.Address()));
+    FKnownSolenoidSent |= Solenoid.Address() == KnownAddress;
+    Record(TLogLine("SendSolenoid ") << Solenoid.Address());
   }
   void SwitchPower(bool On) override {
     if (PowerFails) throw std::runtime_error("not connected");
     Record(On ? "SwitchPower on" : "SwitchPower off");
   }
   void SendFeedbackBytes(int32_t Start, int32_t Count) override {
-    Record("SendFeedbackBytes " + std::to_string(Start) + " " + std::to_string(Count));
+    Record(TLogLine("SendFeedbackBytes ") << Start << " " << Count);
     if (Decoder != nullptr) Decoder->SendFeedbackBytes(Start, Count);
   }
 
 protected:
   // Keeps a call as above; a host that records otherwise overrides it.
-  virtual void Record(std::string Call) {
-    Calls.push_back(std::move(Call));
+  virtual void Record(std::string_view Call) {
+    Calls.emplace_back(Call);
     if (Port != nullptr) LineAtCalls.push_back(Port->HandshakeLine());
   }
 
@@ -137,10 +146,12 @@ private:
   }
 
   const std::unique_ptr<TMoBaAdvancedLoco> FNewLoco = MakeLoco(KnownAddress, KnownLocoEntry);
+  // Whether the known devices were sent, and so changed, since the last reset.
+  bool FKnownLocoSent = false, FKnownSolenoidSent = false;
   const std::unique_ptr<TMoBaAdvancedSolenoid> FNewSolenoid = MakeSolenoid(KnownAddress, false);
 
   void Learn(const char* What, int32_t Address) {
-    Record(What + std::to_string(Address));
+    Record(TLogLine(What) << Address);
     if (WhileLearning) WhileLearning();
   }
 };
